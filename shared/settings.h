@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace velmo {
+
+// Folder of the running executable as /proc/self/exe reports it ("/" for a
+// program in the root folder). Throws RunTimeError if it cannot be read.
+std::string programFolder();
+
+// The settings-file path rule: program folder, "/", file name, not
+// normalised ("//Velmo.ini" for a program in the root folder).
+std::string IniPath(const std::string& folder, const std::string& fileName);
+
+// The value text of key in section of the settings file at path, cut to 254
+// characters; "" when the file, the section or the key is missing. Reads the
+// file afresh on every call and never raises an error.
+std::string ReadIniString(const std::string& section, const std::string& key,
+                          const std::string& path);
+
+}  // namespace velmo
