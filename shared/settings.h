@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace velmo {
@@ -17,5 +18,10 @@ std::string IniPath(const std::string& folder, const std::string& fileName);
 // file afresh on every call and never raises an error.
 std::string ReadIniString(const std::string& section, const std::string& key,
                           const std::string& path);
+
+// A settings lookup with ReadIniString's contract; the programs take one so
+// tests can watch or replace their reads.
+using IniReader = std::function<std::string(const std::string& section, const std::string& key,
+                                            const std::string& path)>;
 
 }  // namespace velmo

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Draws the window picture (259 x 60, GIF, 256 colours) and the icon
+# (32 x 32, 256 colours) that both programs carry. The results are checked in;
+# run this only to change them. Needs ImageMagick and the DejaVu fonts.
+set -euo pipefail
+cd "$(dirname "$0")"
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+
+# Picture: the name beside a row of eight lamps, lit in a chase.
+lamps=()
+for i in 0 1 2 3 4 5 6 7; do
+  x=$((138 + i * 16))
+  case $i in 2 | 3 | 4) fill='#ffcc00' ;; *) fill='#5a4a1a' ;; esac
+  lamps+=(-fill "$fill" -stroke '#333333' -draw "circle $x,44 $((x + 6)),44")
+done
+convert -size 259x60 xc:white \
+  -fill '#1f4e8c' -font "$font" -pointsize 30 -annotate +8+34 'Velmo' \
+  -fill '#555555' -pointsize 10 -annotate +10+52 'lys og last fra porten' \
+  -stroke '#1f4e8c' -strokewidth 2 -draw 'line 132,22 254,22' -strokewidth 1 \
+  "${lamps[@]}" \
+  -colors 256 picture.gif
+
+# Icon: one lit lamp on a blue tile.
+convert -size 32x32 xc:none \
+  -fill '#1f4e8c' -draw 'roundrectangle 0,0 31,31 6,6' \
+  -fill '#ffcc00' -stroke '#ffffff' -strokewidth 2 -draw 'circle 16,14 16,5' \
+  -stroke none -fill '#dddddd' -draw 'rectangle 12,24 20,28' \
+  -colors 256 PNG8:icon.png
