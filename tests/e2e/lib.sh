@@ -1,0 +1,112 @@
+# Shared steps of the end-to-end tests, sourced by each script:
+#   source "$E2E_LIB"; e2e_setup
+# Each test gets its own X server, temp folder ($WORK), simulated register
+# ($WORK/port-888) and port trace ($WORK/trace).
+set -euo pipefail
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [[ -n "${WORK:-}" && -f "$WORK/trace" ]]; then
+    echo "--- port trace:" >&2
+    cat "$WORK/trace" >&2
+  fi
+  exit 1
+}
+
+_e2e_cleanup() {
+  local pid
+  for pid in ${E2E_PIDS:-}; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [[ -n "${WORK:-}" ]] && rm -rf "$WORK"
+}
+
+# Starts Xvfb on a free display (and icewm when E2E_WM=icewm), makes $WORK.
+e2e_setup() {
+  WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmo-e2e.XXXXXX")
+  E2E_PIDS=""
+  trap _e2e_cleanup EXIT
+  export VELMO_PORT="sim:$WORK/port-888"
+  export VELMO_PORT_TRACE="$WORK/trace"
+  unset QT_QPA_PLATFORM
+  exec {fd}<> <(:)
+  Xvfb -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  E2E_PIDS="$!"
+  local display=""
+  read -r -t 20 display <&"$fd" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=":$display"
+  if [[ "${E2E_WM:-}" == icewm ]]; then
+    command -v icewm >/dev/null || fail "icewm is not installed"
+    mkdir -p "$WORK/icewm"
+    ICEWM_PRIVCFG="$WORK/icewm" icewm >"$WORK/icewm.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_until 20 _tray_present || fail "icewm's notification area did not appear"
+  fi
+}
+
+# icewm's notification area (its "SystemTray" window) is up.
+_tray_present() { xdotool search --name '^SystemTray$' >/dev/null 2>&1; }
+
+# wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+# make_program_folder DIR PROGRAM [INI]: a program folder as users have it.
+make_program_folder() {
+  local dir=$1 program=$2 ini=${3:-}
+  mkdir -p "$dir"
+  cp "$VELMO_BIN_DIR/$program" "$VELMO_BIN_DIR/libvelmoport.so" "$dir/"
+  [[ -n "$ini" ]] && cp "$ini" "$dir/"
+  return 0
+}
+
+# start_program PATH [ARGS...]: starts it in the background; $LAST_PID is its pid.
+start_program() {
+  "$@" >"$WORK/$(basename "$1").out" 2>&1 &
+  LAST_PID=$!
+  E2E_PIDS="$E2E_PIDS $LAST_PID"
+}
+
+# wait_window NAME_REGEX: prints the id of the first visible window whose
+# title matches.
+wait_window() {
+  local wid=""
+  _find_window() { wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [[ -n "$wid" ]]; }
+  wait_until 20 _find_window "$1" || fail "no window named /$1/ appeared"
+  echo "$wid"
+}
+
+# click_at WID X Y: a left click at window-relative pixels.
+click_at() {
+  xdotool mousemove --sync --window "$1" "$2" "$3" click 1
+}
+
+# trace_events: the trace without timestamps ("out 888 0").
+trace_events() {
+  [[ -f "$WORK/trace" ]] || return 0
+  cut -d' ' -f2- "$WORK/trace"
+}
+
+_trace_count_at_least() { (($(trace_events | wc -l) >= $1)); }
+
+# wait_trace_count N [SECONDS]: waits until the trace holds N accesses.
+wait_trace_count() {
+  wait_until "${2:-20}" _trace_count_at_least "$1" ||
+    fail "expected $1 port accesses, the trace holds $(trace_events | wc -l)"
+}
+
+# expect_trace_prefix LINE...: the trace begins with these accesses.
+expect_trace_prefix() {
+  local expected actual
+  expected=$(printf '%s\n' "$@")
+  actual=$(trace_events | head -n $#)
+  [[ "$actual" == "$expected" ]] || fail "trace begins
+$actual
+expected
+$expected"
+}
