@@ -3,20 +3,22 @@
 // C entries of the port library (libvelmoport.so), looked up by name.
 #include <stdint.h>
 
+#define VELMO_PORT_API __attribute__((visibility("default")))
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 // Writes the low 8 bits of value to the port's data register.
-void PortOut(int32_t port, int32_t value);
+VELMO_PORT_API void PortOut(int32_t port, int32_t value);
 
 // The byte in the port's data register, 0..255.
-int32_t PortIn(int32_t port);
+VELMO_PORT_API int32_t PortIn(int32_t port);
 
 // The reason the last PortOut or PortIn on this thread failed, or NULL if it
 // succeeded. The text names what failed and what to do; it stays valid until
 // the next port call.
-const char* PortError(void);
+VELMO_PORT_API const char* PortError(void);
 
 #ifdef __cplusplus
 }
