@@ -6,12 +6,33 @@
 
 namespace velmo {
 
-// Our stand-in for the Windows GetPrivateProfileString. Text in and out is
-// UTF-8; the file may be UTF-8 (with or without a BOM) or Windows-1252.
-// Returns the value of key in the first section named section, cut to
-// bufferSize - 1 characters, or defaultValue (cut likewise) when the file,
-// the section or the key is missing. A path that is not a readable regular
-// file reads as missing. Never blocks, never throws, keeps no cache.
+// Our stand-in for the Windows GetPrivateProfileString, with its rules for
+// hand-edited settings files:
+// - Section and key names match in any case (ASCII, Latin-1 and the
+//   Windows-1252 letters Š Ž Œ Ÿ); values keep their case.
+// - Blanks and tabs around section names, keys and values are ignored, and
+//   around the section and key arguments too. A section name ends at the
+//   first "]"; a header line without one runs to the end of the line.
+// - One outer pair of matching quotes (" or ') is removed from a value of two
+//   or more characters.
+// - A line whose first non-blank character is ";" is a comment; there are no
+//   other comments. A line without "=" is not a key.
+// - Only the first section of a given name is searched, and its first
+//   matching key wins; keys before the first section are never found.
+// - Lines end with CR LF, LF or CR. NUL bytes are ordinary characters.
+// - A file that is valid UTF-8 is read as UTF-8, any other as Windows-1252; a
+//   leading UTF-8 BOM is skipped. Arguments are UTF-8 (an argument that is not
+//   valid UTF-8 is read as Windows-1252); the result is UTF-8.
+// - Of any line only the first kMaxKeptLineBytes (64 KiB, profile_search.h)
+//   are looked at: longer names never match, and a longer value comes back
+//   cut to what lies within that prefix.
+//
+// Returns the value of key in section, or defaultValue when the file, the
+// section or the key is missing or a name is empty, cut in either case to
+// bufferSize - 1 characters (Unicode code points; "" for a bufferSize of 0).
+// A path that is not a readable regular file (a folder, FIFO, device or a
+// link to one) reads as missing. Reads the file afresh on every call, in
+// bounded memory and linear time. Never blocks and raises no error.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t bufferSize,
                                     const std::string& path);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/profile_search.h"
+
+namespace velmo {
+
+// The bytes of a regular file, read through one descriptor in pieces of
+// kReadChunkBytes. Owns the descriptor.
+class FileByteSource : public ByteSource {
+ public:
+  // Opens path for reading without ever blocking. Returns null when the path
+  // does not name a readable regular file (missing, no permission, a folder,
+  // a FIFO, a device, a link to one of these, or a path with a NUL in it).
+  static std::unique_ptr<FileByteSource> open(const std::string& path);
+
+  ~FileByteSource() override;
+  FileByteSource(const FileByteSource&) = delete;
+  FileByteSource& operator=(const FileByteSource&) = delete;
+
+  bool rewind() override;
+  std::string_view next() override;
+  bool failed() const override { return failed_; }
+
+ private:
+  explicit FileByteSource(int fd) : fd_(fd) {}
+
+  int fd_;
+  bool failed_ = false;
+  std::array<char, kReadChunkBytes> buffer_;
+};
+
+}  // namespace velmo
