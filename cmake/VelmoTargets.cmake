@@ -28,6 +28,15 @@ function(velmo_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;VELMO_BIN_DIR=${VELMO_BIN_DIR}"
     DISCOVERY_TIMEOUT 60)
+  # gtest_discover_tests splits a list-valued ENVIRONMENT into separate
+  # properties, so the environment is set by a script that ctest reads after
+  # the discovered tests (their names are in ${name}_TESTS).
+  set(environment "QT_QPA_PLATFORM=offscreen;VELMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;VELMO_BIN_DIR=${VELMO_BIN_DIR}")
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${script}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${environment}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
