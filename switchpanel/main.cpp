@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <memory>
+
+#include "platform/qt/fatal_error.h"
+#include "shared/port.h"
+#include "shared/settings.h"
+#include "switchpanel/form1.h"
+#include "switchpanel/switch_panel.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+
+  std::unique_ptr<velmo::LibraryPort> port;
+  std::unique_ptr<velmo::SwitchPanel> panel;
+  std::unique_ptr<velmo::qt::Form1> window;
+  velmo::qt::runGuarded([&] {
+    port = std::make_unique<velmo::LibraryPort>();
+    panel = std::make_unique<velmo::SwitchPanel>(*port, velmo::programFolder());
+    window = std::make_unique<velmo::qt::Form1>(*panel);
+    panel->Form_Load();
+  });
+  if (!window) return 1;
+  window->show();
+  return application.exec();
+}
