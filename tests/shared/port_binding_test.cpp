@@ -1,0 +1,200 @@
+#include <dlfcn.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <climits>
+#include <filesystem>
+#include <vector>
+
+#include "platform/run_time_error.h"
+#include "shared/port.h"
+#include "tests/platform/port/port_test_support.h"
+
+namespace velmo {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmo::testing::runInChild;
+using velmo::testing::TempFolder;
+
+// Whether the library at path is loaded in this process.
+bool isLoaded(const char* path) {
+  void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+  if (handle) dlclose(handle);
+  return handle != nullptr;
+}
+
+// The test entries of the recording library, which must be loaded already.
+class Recorder {
+ public:
+  Recorder() : handle_(dlopen(RECORDING_PORT_LIBRARY, RTLD_NOW | RTLD_NOLOAD)) {}
+  ~Recorder() {
+    if (handle_) dlclose(handle_);
+  }
+  std::string log() const { return entry<const char* (*)()>("RecorderLog")(); }
+  void setRegister(std::int32_t value) const {
+    entry<void (*)(std::int32_t)>("RecorderSetRegister")(value);
+  }
+  void failNextCall(const char* reason) const {
+    entry<void (*)(const char*)>("RecorderFailNextCall")(reason);
+  }
+
+ private:
+  template <typename Function>
+  Function entry(const char* name) const {
+    if (!handle_) throw std::logic_error("the recording library is not loaded");
+    return reinterpret_cast<Function>(dlsym(handle_, name));
+  }
+  void* handle_;
+};
+
+TEST(PortByte, ValuesFrom0To255PassUnchanged) {
+  for (const long long value : {0, 1, 128, 254, 255}) EXPECT_EQ(toPortByte(value), value);
+}
+
+TEST(PortByte, OtherValuesAreAnOverflow) {
+  const std::vector<std::pair<long long, std::string>> rows = {
+      {-1, "overflow: -1 is not a port byte (0 to 255)"},
+      {256, "overflow: 256 is not a port byte (0 to 255)"},
+      {65535, "overflow: 65535 is not a port byte (0 to 255)"},
+      {LLONG_MIN, "overflow: " + std::to_string(LLONG_MIN) + " is not a port byte (0 to 255)"},
+      {LLONG_MAX, "overflow: " + std::to_string(LLONG_MAX) + " is not a port byte (0 to 255)"}};
+  for (const auto& [value, message] : rows) {
+    try {
+      toPortByte(value);
+      ADD_FAILURE() << value << " passed";
+    } catch (const OverflowError& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+  }
+}
+
+// A port that logs the bytes it is handed.
+class LoggingPort final : public Port {
+ public:
+  std::vector<int> written;
+  std::uint8_t value = 0x5A;
+
+ protected:
+  void writeByte(int, std::uint8_t byte) override { written.push_back(byte); }
+  std::uint8_t readByte(int) override { return value; }
+};
+
+TEST(Port, RangeChecksBeforeTheWriteAndReadsTheByte) {
+  LoggingPort port;
+  EXPECT_THROW(port.PortOut(kDataPort, -1), OverflowError);
+  EXPECT_THROW(port.PortOut(kDataPort, 256), OverflowError);
+  port.PortOut(kDataPort, 0);
+  port.PortOut(kDataPort, 255);
+  EXPECT_EQ(port.written, (std::vector<int>{0, 255}));
+  EXPECT_EQ(port.PortIn(kDataPort), 0x5A);
+}
+
+TEST(LibraryPort, LoadsTheLibraryAtTheFirstPortCallAndPassesTheByte) {
+  LibraryPort port(RECORDING_PORT_LIBRARY);
+  EXPECT_FALSE(isLoaded(RECORDING_PORT_LIBRARY));
+  EXPECT_THROW(port.PortOut(kDataPort, 256), OverflowError);
+  EXPECT_FALSE(isLoaded(RECORDING_PORT_LIBRARY)) << "an overflow must not load the library";
+
+  port.PortOut(kDataPort, 129);
+  EXPECT_TRUE(isLoaded(RECORDING_PORT_LIBRARY));
+  Recorder recorder;
+  recorder.setRegister(0x1234);
+  EXPECT_EQ(port.PortIn(kDataPort), 0x34) << "only the low 8 bits of PortIn count";
+  EXPECT_EQ(recorder.log(), "out 888 129;in 888;");
+}
+
+TEST(LibraryPort, AFailureTheLibraryReportsIsARunTimeErrorWithItsText) {
+  LibraryPort port(RECORDING_PORT_LIBRARY);
+  port.PortOut(kDataPort, 0);
+  Recorder recorder;
+  recorder.failNextCall("Cannot write the port register /x/reg: No space left on device.");
+  try {
+    port.PortOut(kDataPort, 1);
+    ADD_FAILURE() << "the failure was not reported";
+  } catch (const RunTimeError& error) {
+    EXPECT_STREQ(error.what(), "Cannot write the port register /x/reg: No space left on device.");
+  }
+  recorder.failNextCall("the port is gone");
+  EXPECT_THROW(port.PortIn(kDataPort), RunTimeError);
+  EXPECT_NO_THROW(port.PortOut(kDataPort, 2));
+}
+
+TEST(LibraryPort, AMissingLibraryIsAnErrorNamingItsPathAndTheReason) {
+  TempFolder temp;
+  const std::string path = temp / kPortLibraryName;
+  LibraryPort port(path);
+  try {
+    port.PortOut(kDataPort, 1);
+    ADD_FAILURE() << "no error for a missing library";
+  } catch (const RunTimeError& error) {
+    EXPECT_EQ(error.what(), "Cannot load the port library " + path +
+                                ": cannot open shared object file: No such file or directory. "
+                                "Put libvelmoport.so beside the program.");
+  }
+}
+
+TEST(LibraryPort, AFileThatIsNoLibraryIsAnErrorNamingIt) {
+  TempFolder temp;
+  const std::string path = temp / kPortLibraryName;
+  velmo::testing::writeFile(path, std::string(4096, 'x'));  // no ELF header
+  try {
+    LibraryPort(path).PortIn(kDataPort);
+    ADD_FAILURE() << "no error for a broken library";
+  } catch (const RunTimeError& error) {
+    EXPECT_THAT(error.what(), AllOf(HasSubstr("Cannot load the port library " + path + ": "),
+                                    HasSubstr("ELF"), HasSubstr("beside the program")));
+  }
+}
+
+TEST(LibraryPort, BindsEachEntryAtItsOwnFirstCall) {
+  LibraryPort port(OUT_ONLY_PORT_LIBRARY);
+  EXPECT_NO_THROW(port.PortOut(kDataPort, 1)) << "a library without PortError reports nothing";
+  try {
+    port.PortIn(kDataPort);
+    ADD_FAILURE() << "PortIn was found in a library without it";
+  } catch (const RunTimeError& error) {
+    EXPECT_EQ(error.what(), std::string("The port library ") + OUT_ONLY_PORT_LIBRARY +
+                                " has no entry PortIn: undefined symbol: PortIn. Put a "
+                                "libvelmoport.so of this version of Velmo beside the program.");
+  }
+  EXPECT_NO_THROW(port.PortOut(kDataPort, 2));
+}
+
+TEST(LibraryPort, TheDefaultLibraryLiesBesideTheProgram) {
+  const auto program = std::filesystem::read_symlink("/proc/self/exe");
+  EXPECT_EQ(portLibraryPath(), (program.parent_path() / "libvelmoport.so").string());
+  EXPECT_EQ(LibraryPort().libraryPath(), portLibraryPath());
+}
+
+// The real port library on a simulated register of the test's own.
+TEST(LibraryPort, DrivesTheRealPortLibrary) {
+  TempFolder temp;
+  const std::string reg = temp / "reg";
+  EXPECT_EQ(runInChild([&] {
+              setenv("VELMO_PORT", ("sim:" + reg).c_str(), 1);
+              LibraryPort port(VELMO_PORT_LIBRARY);
+              port.PortOut(kDataPort, 129);
+              return port.PortIn(kDataPort);
+            }),
+            129);
+  EXPECT_EQ(velmo::testing::readFile(reg), "\x81");
+
+  const std::string report = temp / "report";
+  runInChild([&] {
+    setenv("VELMO_PORT", "sim:", 1);
+    try {
+      LibraryPort(VELMO_PORT_LIBRARY).PortOut(kDataPort, 1);
+    } catch (const RunTimeError& error) {
+      velmo::testing::writeFile(report, error.what());
+    }
+    return 0;
+  });
+  EXPECT_THAT(velmo::testing::readFile(report),
+              AllOf(HasSubstr("VELMO_PORT=\"sim:\""), HasSubstr("\"hw:NAME\"")));
+}
+
+}  // namespace
+}  // namespace velmo

@@ -1,0 +1,96 @@
+#include "platform/port/port_trace.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "platform/port/port_backend.h"
+#include "tests/platform/port/port_test_support.h"
+
+namespace velmo::port {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmo::testing::readFile;
+using velmo::testing::readLines;
+using velmo::testing::runInChild;
+using velmo::testing::TempFolder;
+using velmo::testing::writeFile;
+using Direction = PortTrace::Direction;
+
+class FixedClock final : public Clock {
+ public:
+  Instant now() const override { return Instant{81234567890123}; }
+};
+
+TEST(PortTrace, AppendsOneLinePerAccess) {
+  TempFolder temp;
+  writeFile(temp / "trace", "earlier line\n");
+  FixedClock clock;
+  PortTrace trace(temp / "trace", clock);
+  trace.record(Direction::kOut, 888, 129);
+  trace.record(Direction::kIn, 888, 0);
+  trace.record(Direction::kOut, 888, 255);
+  EXPECT_EQ(readFile(temp / "trace"),
+            "earlier line\n"
+            "81234567890123 out 888 129\n"
+            "81234567890123 in 888 0\n"
+            "81234567890123 out 888 255\n");
+}
+
+TEST(PortTrace, ANewTraceIsReadableByAll) {
+  TempFolder temp;
+  EXPECT_EQ(runInChild([&] {
+              umask(022);
+              FixedClock clock;
+              PortTrace trace(temp / "trace", clock);
+              return velmo::testing::modeOf(temp / "trace") == 0644 ? 0 : 1;
+            }),
+            0);
+}
+
+TEST(PortTrace, TwoProcessesShareOneTraceWithoutMixingLines) {
+  TempFolder temp;
+  const std::string path = temp / "trace";
+  constexpr int kLinesEach = 500;
+  auto writeLines = [&](Direction direction) {
+    MonotonicClock clock;
+    PortTrace trace(path, clock);
+    for (int i = 0; i < kLinesEach; ++i) trace.record(direction, 888, i % 256);
+    return 0;
+  };
+  const pid_t other = fork();
+  if (other == 0) _exit(writeLines(Direction::kIn));
+  writeLines(Direction::kOut);
+  int status = 0;
+  waitpid(other, &status, 0);
+
+  const std::regex line("[0-9]+ (out|in) 888 [0-9]{1,3}");
+  const auto lines = readLines(path);
+  EXPECT_EQ(lines.size(), 2u * kLinesEach);
+  for (const auto& text : lines) ASSERT_TRUE(std::regex_match(text, line)) << text;
+}
+
+TEST(PortTrace, APathThatCannotBeOpenedIsAnErrorNamingItAndTheReason) {
+  TempFolder temp;
+  const struct {
+    std::string path;
+    const char* reason;
+  } rows[] = {{temp / "missing-folder/trace", "No such file or directory"},
+              {temp.path(), "Is a directory"}};
+  for (const auto& row : rows) {
+    MonotonicClock clock;
+    try {
+      PortTrace trace(row.path, clock);
+      ADD_FAILURE() << "opened " << row.path;
+    } catch (const PortAccessError& error) {
+      EXPECT_THAT(error.what(),
+                  AllOf(HasSubstr(row.path), HasSubstr(row.reason), HasSubstr("VELMO_PORT_TRACE")));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmo::port
