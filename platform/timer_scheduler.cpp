@@ -49,8 +49,9 @@ void TimerScheduler::runDue() {
     ~RunningReset() { running.reset(); }
   } reset{runningDue_};
   for (const Entry& entry : due) {
-    // Skip countdowns stopped or restarted by an earlier handler of this pass.
-    if (!entry.timer->countdown_ || *entry.timer->countdown_ != entry) continue;
+    // Skip countdowns stopped or restarted by an earlier handler of this pass
+    // (sequences are unique), without touching a timer that handler destroyed.
+    if (!countdowns_.contains(entry)) continue;
     runningDue_ = entry.due;
     entry.timer->fire();
   }

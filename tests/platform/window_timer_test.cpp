@@ -160,6 +160,17 @@ TEST_F(TimerFixture, AfterAStallLongerThanTheIntervalTheCountdownResyncsToNow) {
   EXPECT_EQ(scheduler.nextDue(), std::chrono::nanoseconds{550ms});
 }
 
+TEST_F(TimerFixture, TimerDestroyedByAnEarlierHandlerOfThePassDoesNotRun) {
+  WindowTimer& a = add("a", 100);
+  auto b = std::make_unique<WindowTimer>(timeline.scheduler(), [] { FAIL(); });
+  b->setInterval(100);
+  onFire["a"] = [&] { b.reset(); };
+  a.setEnabled(true);
+  b->setEnabled(true);
+  timeline.advance(100ms);
+  EXPECT_EQ(log, (Log{"a@100"}));
+}
+
 TEST_F(TimerFixture, DestroyedTimerLeavesTheSchedule) {
   auto timer = std::make_unique<WindowTimer>(timeline.scheduler(), [] { FAIL(); });
   timer->setInterval(10);
