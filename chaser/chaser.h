@@ -13,13 +13,23 @@ namespace velmo {
 
 // The light chaser without a screen: the four buttons' handlers, the 24 step
 // timers and their handlers, driven by a scheduler and writing to a port.
+//
+// A pattern is a group of one-shot step timers that all start counting when
+// the pattern starts; each writes its byte to the data port when its interval
+// (an offset from the start of the cycle) has run out and disables itself.
+// The group's restart timer (Timer8, Timer16, Timer22) enables the group
+// again, so the pattern repeats until another button is clicked.
 class Chaser {
  public:
   static constexpr int kTimerCount = 24;
   static constexpr const char* kSettingsFile = "Velmo1.ini";
 
+  // scheduler and port must outlive the chaser. Settings are read from
+  // kSettingsFile in programFolder through readIni.
   Chaser(TimerScheduler& scheduler, Port& port, std::string programFolder,
          IniReader readIni = ReadIniString);
+  Chaser(const Chaser&) = delete;
+  Chaser& operator=(const Chaser&) = delete;
 
   // Clears the port, then loads the 24 intervals from Velmo1.ini. Throws
   // RunTimeError naming the file, section, key and value when a value is not
@@ -31,8 +41,32 @@ class Chaser {
   void Command3_Click();  // "Løpelys 3"
   void Command4_Click();  // "Deaktiver"
 
-  // Timer1 ... Timer24.
+  // Timer1 ... Timer24. Throws std::out_of_range for any other number.
   WindowTimer& timer(int number);
+
+ private:
+  // Timers first ... last, in ascending order; empty when last < first.
+  struct TimerRange {
+    int first;
+    int last;
+  };
+
+  std::function<void()> handlerOf(int number);
+  void Timer8_Timer();
+  void Timer20_Timer();
+  // A plain step: writes the timer's byte, then disables the timer.
+  void fireOnce(int number);
+  // A restart timer: its step, then enables its whole group again.
+  void fireAndRestart(TimerRange group);
+  // Writes 0, disables `off`, then enables `on`.
+  void startPattern(TimerRange off, TimerRange on);
+  void setEnabled(TimerRange timers, bool enabled);
+  void loadInterval(int number, const std::string& path);
+
+  Port& port_;
+  std::string programFolder_;
+  IniReader readIni_;
+  std::array<std::unique_ptr<WindowTimer>, kTimerCount> timers_;
 };
 
 }  // namespace velmo

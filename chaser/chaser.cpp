@@ -1,0 +1,142 @@
+#include "chaser/chaser.h"
+
+#include <cstdint>
+
+#include "chaser/interval_text.h"
+#include "platform/run_time_error.h"
+
+namespace velmo {
+namespace {
+
+// The byte each step timer writes when it fires, by timer number (index 0 is
+// unused). Timer20 writes 0 before its byte; Timer23 and Timer24 never fire.
+constexpr std::array<int, 23> kStepBytes = {
+    0,                                   //
+    1,   2,  4,  8,   16, 32,  64, 128,  // Timer1 ... Timer8: line 1 to line 8
+    128, 64, 32, 16,  8,  4,   2,  1,    // Timer9 ... Timer16: line 8 back to line 1
+    24,  0,  24, 231, 0,  231,           // Timer17 ... Timer22: centre pair, outer lines
+};
+
+std::string sectionOf(int timer) {
+  return "timer" + std::to_string(timer);
+}
+
+std::string keyOf(int timer) {
+  return timer == 1 ? "tiden" : "tiden" + std::to_string(timer - 1);
+}
+
+}  // namespace
+
+Chaser::Chaser(TimerScheduler& scheduler, Port& port, std::string programFolder, IniReader readIni)
+    : port_(port), programFolder_(std::move(programFolder)), readIni_(std::move(readIni)) {
+  for (int number = 1; number <= kTimerCount; ++number) {
+    timers_[number - 1] = std::make_unique<WindowTimer>(scheduler, handlerOf(number));
+  }
+}
+
+WindowTimer& Chaser::timer(int number) {
+  return *timers_.at(static_cast<std::size_t>(number - 1));
+}
+
+void Chaser::Form_Load() {
+  port_.PortOut(kDataPort, 0);
+  for (int number = 1; number <= kTimerCount; ++number) {
+    loadInterval(number, IniPath(programFolder_, kSettingsFile));
+  }
+}
+
+void Chaser::loadInterval(int number, const std::string& path) {
+  const std::string section = sectionOf(number);
+  const std::string key = keyOf(number);
+  const std::string text = readIni_(section, key, path);
+  const std::optional<std::int32_t> value = intervalFromText(text);
+  if (value && *value >= 0 && *value <= WindowTimer::kMaxInterval) {
+    timer(number).setInterval(*value);
+    return;
+  }
+  const std::string message = path + " [" + section + "] " + key + " = " + text +
+                              ": a step time must be 0 to " +
+                              std::to_string(WindowTimer::kMaxInterval) + " ms";
+  if (!value) throw OverflowError(message);
+  throw InvalidPropertyValue(message);
+}
+
+// Pattern groups: Timer1 ... Timer8 ("Løpelys 1"), Timer1 ... Timer16
+// ("Løpelys 2"), Timer17 ... Timer22 ("Løpelys 3"). Timer23 and Timer24
+// belong to none and are never enabled.
+void Chaser::Command1_Click() {
+  startPattern({9, 22}, {1, 8});
+}
+void Chaser::Command2_Click() {
+  startPattern({1, 22}, {1, 16});
+}
+void Chaser::Command3_Click() {
+  startPattern({1, 16}, {17, 22});
+}
+void Chaser::Command4_Click() {
+  startPattern({1, 22}, {1, 0});
+}
+
+void Chaser::startPattern(TimerRange off, TimerRange on) {
+  port_.PortOut(kDataPort, 0);
+  setEnabled(off, false);
+  setEnabled(on, true);
+}
+
+void Chaser::setEnabled(TimerRange timers, bool enabled) {
+  for (int number = timers.first; number <= timers.last; ++number) {
+    timer(number).setEnabled(enabled);
+  }
+}
+
+std::function<void()> Chaser::handlerOf(int number) {
+  switch (number) {
+    case 8:
+      return [this] { Timer8_Timer(); };
+    case 16:  // Timer16_Timer
+      return [this] { fireAndRestart({1, 16}); };
+    case 20:
+      return [this] { Timer20_Timer(); };
+    case 22:  // Timer22_Timer
+      return [this] { fireAndRestart({17, 22}); };
+    case 23:
+    case 24:
+      return [] {};
+    default:
+      return [this, number] { fireOnce(number); };
+  }
+}
+
+void Chaser::fireOnce(int number) {
+  port_.PortOut(kDataPort, kStepBytes[static_cast<std::size_t>(number)]);
+  timer(number).setEnabled(false);
+}
+
+void Chaser::fireAndRestart(TimerRange group) {
+  fireOnce(group.last);
+  setEnabled(group, true);
+}
+
+void Chaser::Timer8_Timer() {
+  // Timer8 ends the cycle of "Løpelys 1" but only the first half of
+  // "Løpelys 2". Restarting Timer1 ... Timer8 while Timer16 is still due
+  // would run the first half again on top of the second and scramble the
+  // sweep back, so then Timer16 alone restarts the group.
+  const WindowTimer& timer16 = timer(16);
+  const bool timer16RestartsGroup = timer16.enabled() && timer16.interval() > 0;
+  if (timer16RestartsGroup) {
+    fireOnce(8);
+  } else {
+    fireAndRestart({1, 8});
+  }
+}
+
+void Chaser::Timer20_Timer() {
+  // The centre pair goes dark, steps of Timer17 ... Timer19 that are still
+  // due are dropped from this cycle, then the outer lines light.
+  port_.PortOut(kDataPort, 0);
+  setEnabled({17, 19}, false);
+  fireOnce(20);
+}
+
+}  // namespace velmo

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "chaser/chaser.h"
+#include "platform/virtual_timeline.h"
+#include "shared/port.h"
+#include "shared/settings.h"
+
+namespace velmo::test {
+
+// Port writes and settings reads in the order they happened.
+using EventLog = std::vector<std::string>;
+
+// A port that records each write as "<ms>:<byte>" at the timeline's time, and
+// as "out <port> <byte>" in an event log; reads return the last byte written.
+class RecordingPort final : public Port {
+ public:
+  RecordingPort(const VirtualTimeline& timeline, EventLog& events)
+      : timeline_(timeline), events_(events) {}
+
+  // Writes since the last call.
+  std::vector<std::string> takeWrites() { return std::exchange(writes_, {}); }
+  int lastByte() const { return last_; }
+
+ protected:
+  void writeByte(int port, std::uint8_t value) override {
+    last_ = value;
+    writes_.push_back(std::to_string(timeline_.elapsedMs()) + ":" + std::to_string(value));
+    events_.push_back("out " + std::to_string(port) + " " + std::to_string(value));
+  }
+  std::uint8_t readByte(int) override { return static_cast<std::uint8_t>(last_); }
+
+ private:
+  const VirtualTimeline& timeline_;
+  EventLog& events_;
+  std::vector<std::string> writes_;
+  int last_ = 0;
+};
+
+// Folder of the example settings file, with the intervals 100 ... 1600 ms
+// (Timer1 ... Timer16), 130, 260, 380, 500, 700, 900 ms (Timer17 ...
+// Timer22), 500 and 620 ms (Timer23, Timer24).
+inline const std::string kExamplesFolder = VELMO_EXAMPLES_DIR;
+
+// Folder of a test settings file under tests/data/chaser.
+inline std::string testDataFolder(const std::string& name) {
+  const char* root = std::getenv("VELMO_TEST_DATA");
+  return std::string(root ? root : VELMO_TEST_DATA_DIR) + "/chaser/" + name;
+}
+
+// The example intervals by timer number, as text.
+inline std::map<int, std::string> exampleIntervals() {
+  std::map<int, std::string> intervals;
+  for (int n = 1; n <= 16; ++n) intervals[n] = std::to_string(100 * n);
+  const int pattern3[] = {130, 260, 380, 500, 700, 900};
+  for (int i = 0; i < 6; ++i) intervals[17 + i] = std::to_string(pattern3[i]);
+  intervals[23] = "500";
+  intervals[24] = "620";
+  return intervals;
+}
+
+// A settings lookup that answers each timer's own section and key from
+// `intervals` (timer number -> value text), "" for anything else, and logs
+// "read <section> <key> <path>".
+inline IniReader intervalReader(std::map<int, std::string> intervals, EventLog& events) {
+  return [intervals = std::move(intervals), &events](const std::string& section,
+                                                     const std::string& key,
+                                                     const std::string& path) -> std::string {
+    events.push_back("read " + section + " " + key + " " + path);
+    for (const auto& [number, text] : intervals) {
+      const std::string ownKey = number == 1 ? "tiden" : "tiden" + std::to_string(number - 1);
+      if (section == "timer" + std::to_string(number) && key == ownKey) return text;
+    }
+    return "";
+  };
+}
+
+// "<ms>:<byte>" for bytes written every stepMs from firstMs on.
+inline std::vector<std::string> steps(long long firstMs, long long stepMs,
+                                      const std::vector<int>& bytes) {
+  std::vector<std::string> writes;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    writes.push_back(std::to_string(firstMs + stepMs * static_cast<long long>(i)) + ":" +
+                     std::to_string(bytes[i]));
+  }
+  return writes;
+}
+
+inline std::vector<std::string> operator+(std::vector<std::string> a,
+                                          const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+inline const std::vector<int> kSweepUp = {1, 2, 4, 8, 16, 32, 64, 128};
+inline const std::vector<int> kSweepDown = {128, 64, 32, 16, 8, 4, 2, 1};
+
+}  // namespace velmo::test
