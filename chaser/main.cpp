@@ -1,0 +1,18 @@
+#include <QApplication>
+#include <memory>
+
+#include "chaser/form1.h"
+#include "platform/qt/fatal_error.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  std::unique_ptr<velmo::chaser::Form1> form;
+  // A failing start-up is reported and ends the program before the window shows.
+  const bool loaded = velmo::qt::runGuarded([&] {
+    form = std::make_unique<velmo::chaser::Form1>();
+    form->Form_Load();
+  });
+  if (!loaded) return 1;
+  form->show();
+  return app.exec();
+}

@@ -1,0 +1,173 @@
+#include "chaser/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "platform/qt/fatal_error.h"
+#include "platform/run_time_error.h"
+#include "tests/chaser/chaser_fixture.h"
+
+namespace velmo::chaser {
+namespace {
+
+using namespace std::chrono_literals;
+using test::kSweepUp;
+using test::steps;
+using test::operator+;
+using Writes = std::vector<std::string>;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "form1_test";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: Qt Test's input devices outlive the tests and must not
+  // outlive the application object.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
+}
+
+class Form1Test : public ::testing::Test {
+ protected:
+  QPushButton* button(const char* name) {
+    auto* found = form->findChild<QPushButton*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+
+  // The window on the example settings, loaded and shown; start-up's write
+  // is taken off the record.
+  void showLoaded() {
+    form->Form_Load();
+    port.takeWrites();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  QApplication& app = application();
+  VirtualTimeline timeline;
+  test::EventLog events;
+  test::RecordingPort port{timeline, events};
+  std::unique_ptr<Form1> form =
+      std::make_unique<Form1>(timeline.scheduler(), port, "/opt/velmo",
+                              test::intervalReader(test::exampleIntervals(), events));
+};
+
+TEST_F(Form1Test, ClientAreaIsFixedAt297By101Pixels) {
+  EXPECT_EQ(form->size(), QSize(297, 101));
+  EXPECT_EQ(form->minimumSize(), QSize(297, 101));
+  EXPECT_EQ(form->maximumSize(), QSize(297, 101));
+}
+
+TEST_F(Form1Test, TitleCreditsTheAuthorsAfterTheVersion) {
+  const QString title = form->windowTitle();
+  EXPECT_TRUE(title.startsWith("Velmo 1.1 by ")) << title.toStdString();
+  EXPECT_GT(title.size(), QString("Velmo 1.1 by ").size());
+}
+
+TEST_F(Form1Test, PictureAndIconComeFromTheBuiltInAssets) {
+  auto* picture = form->findChild<QLabel*>("Picture");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->geometry(), QRect(0, 0, 259, 60));
+  EXPECT_FALSE(picture->pixmap().isNull());
+  EXPECT_FALSE(form->windowIcon().isNull());
+}
+
+struct ButtonSpec {
+  const char* name;
+  const char* caption;
+  QRect pixels;
+};
+
+TEST_F(Form1Test, ButtonsStandInOneRowUnderThePictureInTabOrder) {
+  const ButtonSpec expected[] = {{"Command1", "Løpelys 1", {8, 64, 65, 25}},
+                                 {"Command2", "Løpelys 2", {80, 64, 65, 25}},
+                                 {"Command3", "Løpelys 3", {152, 64, 65, 25}},
+                                 {"Command4", "Deaktiver", {224, 64, 65, 25}}};
+  for (const ButtonSpec& spec : expected) {
+    QPushButton* b = button(spec.name);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->text(), QString::fromUtf8(spec.caption)) << spec.name;
+    EXPECT_EQ(b->geometry(), spec.pixels) << spec.name;
+    EXPECT_TRUE(b->isEnabled()) << spec.name;
+    EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << spec.name;
+  }
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(button(expected[i].name)->nextInFocusChain(), button(expected[i + 1].name))
+        << expected[i].name;
+  }
+}
+
+TEST_F(Form1Test, StartUpWritesOneZeroBeforeTheFirstRead) {
+  form->Form_Load();
+  ASSERT_EQ(events.size(), 25u);
+  EXPECT_EQ(events[0], "out 888 0");
+  EXPECT_EQ(events[1], "read timer1 tiden /opt/velmo/Velmo1.ini");
+  EXPECT_EQ(events[24], "read timer24 tiden23 /opt/velmo/Velmo1.ini");
+  EXPECT_EQ(port.takeWrites(), Writes{"0:0"});
+}
+
+TEST_F(Form1Test, ClickingLopelys1WritesZeroThenStepsOnTheTimeline) {
+  showLoaded();
+  QTest::mouseClick(button("Command1"), Qt::LeftButton);
+  EXPECT_EQ(port.takeWrites(), Writes{"0:0"});
+  timeline.advance(1600ms);
+  EXPECT_EQ(port.takeWrites(), steps(100, 100, kSweepUp) + steps(900, 100, kSweepUp));
+
+  QTest::mouseClick(button("Command4"), Qt::LeftButton);
+  timeline.advance(10s);
+  EXPECT_EQ(port.takeWrites(), Writes{"1600:0"});
+}
+
+TEST_F(Form1Test, ClosingTheWindowMidPatternWritesNothingMore) {
+  showLoaded();
+  QTest::mouseClick(button("Command1"), Qt::LeftButton);
+  timeline.advance(350ms);
+  port.takeWrites();
+  form->close();
+  form.reset();
+  timeline.advance(10s);
+  EXPECT_EQ(port.takeWrites(), Writes{});
+  EXPECT_EQ(port.lastByte(), 4) << "the lines keep the last byte";
+}
+
+TEST_F(Form1Test, EachButtonRunsItsOwnHandler) {
+  showLoaded();
+  struct Click {
+    const char* button;
+    Writes firstSecond;  // writes within one second of the click
+  };
+  const Click clicks[] = {
+      {"Command2", Writes{"0:0"} + steps(100, 100, {1, 2, 4, 8, 16, 32, 64, 128, 128, 64})},
+      {"Command3",
+       {"1000:0", "1130:24", "1260:0", "1380:24", "1500:0", "1500:231", "1700:0", "1900:231"}},
+      {"Command4", {"2000:0"}},
+  };
+  for (const Click& click : clicks) {
+    QTest::mouseClick(button(click.button), Qt::LeftButton);
+    timeline.advance(1000ms);
+    EXPECT_EQ(port.takeWrites(), click.firstSecond) << click.button;
+  }
+}
+
+TEST_F(Form1Test, PortErrorDuringAClickGoesToTheFatalErrorReport) {
+  struct FailingPort final : Port {
+    void writeByte(int, std::uint8_t) override { throw RunTimeError("port library missing"); }
+    std::uint8_t readByte(int) override { return 0; }
+  } failing;
+  Form1 window(timeline.scheduler(), failing, "/opt/velmo",
+               test::intervalReader(test::exampleIntervals(), events));
+  std::vector<std::string> reports;
+  qt::setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
+  window.findChild<QPushButton*>("Command1")->click();
+  qt::setFatalErrorReporter({});
+  EXPECT_EQ(reports, std::vector<std::string>{"port library missing"});
+}
+
+}  // namespace
+}  // namespace velmo::chaser
