@@ -55,7 +55,7 @@ bool runGuarded(const std::function<void()>& handler) {
   try {
     handler();
     return true;
-  } catch (const std::exception& error) {  // RunTimeError and anything else of the library
+  } catch (const std::exception& error) {  // RunTimeError and every other standard exception
     reportFatalError(error.what());
   } catch (...) {
     reportFatalError("an unknown error ended the program");

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
