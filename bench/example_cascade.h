@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmo::bench {
+
+// Interval of step timer `number` in the example settings: Timer1 ... Timer16
+// 100 ms times the number, Timer17 ... Timer22 130, 260, 380, 500, 700, 900,
+// Timer23 and Timer24 500 and 620.
+std::chrono::milliseconds exampleInterval(int number);
+
+// The settings text of section "timerN" (any key) for the example intervals.
+std::string exampleSetting(const std::string& section);
+
+// A step timer of a pattern and the bytes its handler writes, in order.
+struct StepTimer {
+  int number;
+  std::vector<std::uint8_t> bytes;
+};
+
+// A pattern's group of step timers; the last one restarts the group.
+struct PatternGroup {
+  std::vector<StepTimer> timers;
+};
+
+PatternGroup pattern1();  // "Løpelys 1": Timer1 ... Timer8
+PatternGroup pattern3();  // "Løpelys 3": Timer17 ... Timer22
+
+// One write of a cycle: its offset from the start of the cycle and its byte.
+struct ExpectedWrite {
+  std::chrono::milliseconds offset;
+  std::uint8_t value;
+};
+
+// The writes of one cycle in firing order and the cycle's length, with the
+// example intervals (which grow with the timer number).
+struct CycleSchedule {
+  std::chrono::milliseconds period;
+  std::vector<ExpectedWrite> writes;
+};
+
+CycleSchedule scheduleOf(const PatternGroup& group);
+
+}  // namespace velmo::bench
