@@ -61,20 +61,17 @@ void Chaser::loadInterval(int number, const std::string& path) {
   throw InvalidPropertyValue(message);
 }
 
-// Pattern groups: Timer1 ... Timer8 ("Løpelys 1"), Timer1 ... Timer16
-// ("Løpelys 2"), Timer17 ... Timer22 ("Løpelys 3"). Timer23 and Timer24
-// belong to none and are never enabled.
 void Chaser::Command1_Click() {
-  startPattern({9, 22}, {1, 8});
+  startPattern({9, 22}, kPattern1);
 }
 void Chaser::Command2_Click() {
-  startPattern({1, 22}, {1, 16});
+  startPattern(kStepTimers, kPattern2);
 }
 void Chaser::Command3_Click() {
-  startPattern({1, 16}, {17, 22});
+  startPattern(kPattern2, kPattern3);
 }
 void Chaser::Command4_Click() {
-  startPattern({1, 22}, {1, 0});
+  startPattern(kStepTimers, kNoTimers);
 }
 
 void Chaser::startPattern(TimerRange off, TimerRange on) {
@@ -94,11 +91,11 @@ std::function<void()> Chaser::handlerOf(int number) {
     case 8:
       return [this] { Timer8_Timer(); };
     case 16:  // Timer16_Timer
-      return [this] { fireAndRestart({1, 16}); };
+      return [this] { fireAndRestart(kPattern2); };
     case 20:
       return [this] { Timer20_Timer(); };
     case 22:  // Timer22_Timer
-      return [this] { fireAndRestart({17, 22}); };
+      return [this] { fireAndRestart(kPattern3); };
     case 23:
     case 24:
       return [] {};
@@ -127,7 +124,7 @@ void Chaser::Timer8_Timer() {
   if (timer16RestartsGroup) {
     fireOnce(8);
   } else {
-    fireAndRestart({1, 8});
+    fireAndRestart(kPattern1);
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,11 @@ class Chaser {
     int first;
     int last;
   };
+  static constexpr TimerRange kPattern1{1, 8};     // "Løpelys 1", restarted by Timer8
+  static constexpr TimerRange kPattern2{1, 16};    // "Løpelys 2", restarted by Timer16
+  static constexpr TimerRange kPattern3{17, 22};   // "Løpelys 3", restarted by Timer22
+  static constexpr TimerRange kStepTimers{1, 22};  // Timer23 and Timer24 are in no pattern
+  static constexpr TimerRange kNoTimers{1, 0};
 
   std::function<void()> handlerOf(int number);
   void Timer8_Timer();
