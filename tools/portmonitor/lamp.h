@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+namespace velmo::monitor {
+
+// A round lamp for one data line: lit amber when the line is high.
+class Lamp final : public QWidget {
+ public:
+  explicit Lamp(QWidget* parent = nullptr);
+
+  void setOn(bool on);
+  bool isOn() const { return on_; }
+
+  QSize sizeHint() const override { return {32, 32}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool on_ = false;
+};
+
+}  // namespace velmo::monitor

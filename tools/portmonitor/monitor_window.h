@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QLabel>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <array>
+
+#include "tools/portmonitor/lamp.h"
+#include "tools/portmonitor/register_watcher.h"
+
+namespace velmo::monitor {
+
+// The port monitor's window: eight lamps for lines 1 to 8 and the byte in
+// decimal, hex and binary, redrawn whenever the watcher reports a change.
+// Layout and wiring only; the watcher does the work.
+class MonitorWindow final : public QWidget {
+ public:
+  // watcher must outlive the window.
+  explicit MonitorWindow(RegisterWatcher& watcher, QWidget* parent = nullptr);
+
+  const Lamp& lamp(int line) const { return *lamps_.at(line - 1); }
+  QString decimalShown() const { return decimal_->text(); }
+  QString hexShown() const { return hex_->text(); }
+  QString binaryShown() const { return binary_->text(); }
+  // The register's path, or the reason it cannot be read.
+  QString statusShown() const { return status_->text(); }
+
+ private:
+  void registerMayHaveChanged();
+  void showByte(std::uint8_t byte);
+  void showRegisterPath();
+
+  RegisterWatcher& watcher_;
+  QSocketNotifier notifier_;
+  std::array<Lamp*, 8> lamps_{};
+  QLabel* decimal_;
+  QLabel* hex_;
+  QLabel* binary_;
+  QLabel* status_;
+};
+
+}  // namespace velmo::monitor
