@@ -1,17 +1,65 @@
 #include "switchpanel/form1.h"
 
+#include <QCloseEvent>
+#include <QMouseEvent>
+
 #include "platform/qt/fatal_error.h"
+#include "platform/qt/tray_handles.h"
 #include "switchpanel/form1_design.h"
+#include "switchpanel/panel_window.h"
 
 namespace velmo::qt {
 
 namespace design = form1_design;
 
-Form1::Form1(SwitchPanel& panel)
+// The form as the core's PanelWindow.
+class Form1::Window final : public PanelWindow {
+ public:
+  explicit Window(QWidget& form) : form_(form) {}
+
+  State windowState() const override {
+    const Qt::WindowStates state = form_.windowState();
+    if (state & Qt::WindowMinimized) return State::Minimized;
+    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) return State::Maximized;
+    return State::Normal;
+  }
+  void setWindowState(State state) override {
+    const Qt::WindowStates kept = form_.windowState() & Qt::WindowActive;
+    form_.setWindowState(kept | (state == State::Minimized   ? Qt::WindowMinimized
+                                 : state == State::Maximized ? Qt::WindowMaximized
+                                                             : Qt::WindowNoState));
+  }
+  void hideWindow() override { form_.hide(); }
+  void showWindow() override {
+    form_.show();
+    form_.raise();
+    form_.activateWindow();
+  }
+  std::uint32_t hWnd() const override { return handleOfWindow(&form_); }
+  std::uint32_t hIcon() const override { return handleOfIcon(form_.windowIcon()); }
+
+ private:
+  QWidget& form_;
+};
+
+Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
     : Form(QSize(design::kClientWidth, design::kClientHeight), design::kTitle,
            ":/velmo/picture.gif", ":/velmo/icon.png"),
-      panel_(panel) {
+      panel_(panel),
+      window_(std::make_unique<Window>(*this)) {
   setObjectName("Form1");
+  setMouseTracking(true);
+  addButtons();
+  panel_.onButtonChanged(
+      [this](int button, const SwitchPanel::Button& state) { mirror(button, state); });
+  panel_.attachWindow(*window_, shell);
+}
+
+Form1::~Form1() {
+  panel_.onButtonChanged(nullptr);
+}
+
+void Form1::addButtons() {
   for (int button = 1; button <= kButtonCount; ++button) {
     const QRect twips(design::buttonLeft(button), design::buttonTop(button), design::kButtonWidth,
                       design::kButtonHeight);
@@ -24,18 +72,42 @@ Form1::Form1(SwitchPanel& panel)
   for (std::size_t i = 1; i < design::kTabOrder.size(); ++i) {
     setTabOrder(commandButton(design::kTabOrder[i - 1]), commandButton(design::kTabOrder[i]));
   }
-  panel_.onButtonChanged(
-      [this](int button, const SwitchPanel::Button& state) { mirror(button, state); });
-}
-
-Form1::~Form1() {
-  panel_.onButtonChanged(nullptr);
 }
 
 void Form1::mirror(int button, const SwitchPanel::Button& state) {
   QPushButton* widget = commandButton(button);
   widget->setText(QString::fromStdString(state.caption));
   widget->setEnabled(state.enabled);
+}
+
+void Form1::changeEvent(QEvent* event) {
+  Form::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) runGuarded([this] { panel_.Form_Resize(); });
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  Form::resizeEvent(event);
+  runGuarded([this] { panel_.Form_Resize(); });
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+  // Button and shift states as bit sets: left 1, right 2, middle 4;
+  // shift 1, control 2, alt 4.
+  const Qt::MouseButtons pressed = event->buttons();
+  const int button = (pressed & Qt::LeftButton ? 1 : 0) | (pressed & Qt::RightButton ? 2 : 0) |
+                     (pressed & Qt::MiddleButton ? 4 : 0);
+  const Qt::KeyboardModifiers keys = event->modifiers();
+  const int shift = (keys & Qt::ShiftModifier ? 1 : 0) | (keys & Qt::ControlModifier ? 2 : 0) |
+                    (keys & Qt::AltModifier ? 4 : 0);
+  const QPointF at = event->position();
+  runGuarded([&] {
+    panel_.Form_MouseMove(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  runGuarded([this] { panel_.Form_Unload(); });
+  event->accept();
 }
 
 }  // namespace velmo::qt

@@ -1,27 +1,41 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include "platform/qt/form.h"
+#include "platform/shell_notify_icon.h"
 #include "switchpanel/switch_panel.h"
 
 namespace velmo::qt {
 
 // The panel window Form1: a thin shell around a SwitchPanel. Its sixteen
-// buttons mirror the core's captions and enabled states, and a click runs the
-// core's click handler through runGuarded. The core must outlive the window.
+// buttons mirror the core's captions and enabled states; clicks, size and
+// state changes, mouse moves (in pixels, with mouse tracking on) and closing
+// run the core's handlers through runGuarded. The core and the shell must
+// outlive the window.
 class Form1 : public Form {
  public:
-  explicit Form1(SwitchPanel& panel);
+  Form1(SwitchPanel& panel, ShellNotifyIcon& shell);
   ~Form1() override;
 
   // Command<button>, button 1..16.
   QPushButton* commandButton(int button) const { return buttons_[button - 1]; }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  class Window;
+
+  void addButtons();
   void mirror(int button, const SwitchPanel::Button& state);
 
   SwitchPanel& panel_;
+  std::unique_ptr<Window> window_;
   std::array<QPushButton*, kButtonCount> buttons_{};
 };
 

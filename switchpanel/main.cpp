@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "platform/qt/fatal_error.h"
+#include "platform/qt/tray_notify_icon.h"
 #include "shared/port.h"
 #include "shared/settings.h"
 #include "switchpanel/form1.h"
@@ -10,13 +11,14 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
 
+  velmo::qt::QtShellNotifyIcon shell;
   std::unique_ptr<velmo::LibraryPort> port;
   std::unique_ptr<velmo::SwitchPanel> panel;
   std::unique_ptr<velmo::qt::Form1> window;
   velmo::qt::runGuarded([&] {
     port = std::make_unique<velmo::LibraryPort>();
     panel = std::make_unique<velmo::SwitchPanel>(*port, velmo::programFolder());
-    window = std::make_unique<velmo::qt::Form1>(*panel);
+    window = std::make_unique<velmo::qt::Form1>(*panel, shell);
     panel->Form_Load();
   });
   if (!window) return 1;

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "shared/port.h"
 #include "shared/settings.h"
 #include "switchpanel/button_roles.h"
+#include "switchpanel/panel_tray.h"
 
 namespace velmo {
 
@@ -36,10 +38,15 @@ class SwitchPanel {
   // Command<button>, button 1..16.
   const Button& button(int button) const;
 
+  // Connects the panel to its window and the notification area, before
+  // Form_Load. Without them the window events below do nothing.
+  void attachWindow(PanelWindow& window, ShellNotifyIcon& shell) { tray_.emplace(window, shell); }
+
   // Disables the eight deactivate buttons (Command2, 4 ... 16), writes 0 to
   // the port, then sets Command1 ... Command16's captions from Velmo.ini in
-  // that order, whatever the reads return ("" for a missing entry). Port
-  // errors propagate as RunTimeError; the buttons disabled so far stay so.
+  // that order, whatever the reads return ("" for a missing entry), and
+  // fills TrayIconData. Port errors propagate as RunTimeError; the buttons
+  // disabled so far stay so.
   void Form_Load();
 
   // Command1_Click ... Command16_Click: one rule for all sixteen. Marks the
@@ -49,6 +56,21 @@ class SwitchPanel {
   // A click on a disabled button does nothing: the window never delivers one,
   // and ignoring it keeps the pair consistent if anything else does.
   void Command_Click(int button);
+
+  // Window events and the notification-area icon: see PanelTray.
+  void Form_Resize() {
+    if (tray_) tray_->Form_Resize();
+  }
+  void Form_MouseMove(int button, int shift, float x, float y) {
+    if (tray_) tray_->Form_MouseMove(button, shift, x, y);
+  }
+  void RestoreFromTray() {
+    if (tray_) tray_->RestoreFromTray();
+  }
+  void Form_Unload() {
+    if (tray_) tray_->Form_Unload();
+  }
+  const NotifyIconData* TrayIconData() const { return tray_ ? &tray_->TrayIconData() : nullptr; }
 
  private:
   void setEnabled(int button, bool enabled);
@@ -60,6 +82,7 @@ class SwitchPanel {
   IniReader readIni_;
   std::array<Button, kButtonCount> buttons_;
   ButtonChanged buttonChanged_;
+  std::optional<PanelTray> tray_;
 };
 
 }  // namespace velmo

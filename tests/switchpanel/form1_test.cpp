@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "platform/qt/fatal_error.h"
+#include "platform/qt/tray_notify_icon.h"
 #include "platform/run_time_error.h"
+#include "tests/switchpanel/fake_tray.h"
 #include "tests/switchpanel/recording_port.h"
 
 namespace velmo::qt {
@@ -46,7 +48,8 @@ class Form1Test : public ::testing::Test {
                              : key == "command3" ? std::string("Slå på vifte 2")
                                                  : std::string();
                     }};
-  Form1 window{panel};
+  test::FakeShell shell{log};
+  Form1 window{panel, shell};
 };
 
 TEST_F(Form1Test, ClientAreaIsFixedWhiteWithTitleIconAndPicture) {
@@ -138,7 +141,7 @@ TEST_F(Form1Test, PortErrorInAClickGoesToTheFatalErrorReport) {
     std::uint8_t readByte(int) override { throw RunTimeError("cannot read port 888"); }
   } failing;
   SwitchPanel broken(failing, "/opt/velmo", [](auto&&...) { return std::string(); });
-  Form1 brokenWindow(broken);
+  Form1 brokenWindow(broken, shell);
   std::vector<std::string> reports;
   setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
 
@@ -147,6 +150,60 @@ TEST_F(Form1Test, PortErrorInAClickGoesToTheFatalErrorReport) {
   setFatalErrorReporter({});
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("cannot read port 888"), std::string::npos);
+}
+
+TEST_F(Form1Test, MinimisingHidesTheWindowBehindOneIcon) {
+  showActive();
+  log.clear();
+  window.setWindowState(Qt::WindowMinimized);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(shell.icons.size(), 1u);
+  EXPECT_EQ(log, (std::vector<std::string>{"icon add ok"}));
+}
+
+TEST_F(Form1Test, IconReportsArriveAsMouseMovesAndADoubleClickRestores) {
+  showActive();
+  window.setWindowState(Qt::WindowMinimized);
+  ASSERT_FALSE(window.isVisible());
+
+  for (std::uint32_t report : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) {
+    deliverTrayReport(&window, WM_MOUSEMOVE, report);
+  }
+  EXPECT_FALSE(window.isVisible());
+
+  deliverTrayReport(&window, WM_MOUSEMOVE, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+  EXPECT_TRUE(shell.icons.empty());
+}
+
+TEST_F(Form1Test, MouseAt515OverTheBackgroundChangesNothingVisible) {
+  showActive();
+  log.clear();
+  QTest::mouseMove(&window, QPoint(515, 140));
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.windowState() & Qt::WindowMinimized, 0);
+  EXPECT_TRUE(shell.icons.empty());
+  EXPECT_EQ(log, (std::vector<std::string>{"icon delete failed"}));
+}
+
+TEST_F(Form1Test, ClosingRemovesTheIcon) {
+  showActive();
+  window.setWindowState(Qt::WindowMinimized);
+  ASSERT_EQ(shell.icons.size(), 1u);
+  window.close();
+  EXPECT_TRUE(shell.icons.empty());
+}
+
+TEST_F(Form1Test, WithoutANotificationAreaTheMinimisedWindowStays) {
+  QtShellNotifyIcon noTray([] { return false; });
+  SwitchPanel otherPanel(port, "/opt/velmo", [](auto&&...) { return std::string(); });
+  Form1 other(otherPanel, noTray);
+  otherPanel.Form_Load();
+  other.show();
+  other.setWindowState(Qt::WindowMinimized);
+  EXPECT_TRUE(other.isVisible());
+  EXPECT_TRUE(other.windowState() & Qt::WindowMinimized);
 }
 
 }  // namespace

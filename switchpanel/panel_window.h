@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmo {
+
+// The window system as the panel sees its own window.
+class PanelWindow {
+ public:
+  enum class State { Normal, Minimized, Maximized };
+
+  virtual ~PanelWindow() = default;
+
+  virtual State windowState() const = 0;
+  virtual void setWindowState(State state) = 0;
+
+  // Takes the window off the screen and the taskbar / puts it back, modeless
+  // and without an owner.
+  virtual void hideWindow() = 0;
+  virtual void showWindow() = 0;
+
+  // Opaque handles of the window and of its icon, for the notification area.
+  virtual std::uint32_t hWnd() const = 0;
+  virtual std::uint32_t hIcon() const = 0;
+};
+
+}  // namespace velmo
