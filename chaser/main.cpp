@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "chaser/form1.h"
+#include "platform/qt/close_on_signals.h"
 #include "platform/qt/fatal_error.h"
 
 int main(int argc, char* argv[]) {
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
   // A failing start-up is reported and ends the program before the window shows.
   const bool loaded = velmo::qt::runGuarded([&] {
     form = std::make_unique<velmo::chaser::Form1>();
+    velmo::qt::closeOnTerminationSignals(*form);
     form->Form_Load();
   });
   if (!loaded) return 1;

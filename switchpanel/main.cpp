@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "platform/qt/close_on_signals.h"
 #include "platform/qt/fatal_error.h"
 #include "platform/qt/tray_notify_icon.h"
 #include "shared/port.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     port = std::make_unique<velmo::LibraryPort>();
     panel = std::make_unique<velmo::SwitchPanel>(*port, velmo::programFolder());
     window = std::make_unique<velmo::qt::Form1>(*panel, shell);
+    velmo::qt::closeOnTerminationSignals(*window);
     panel->Form_Load();
   });
   if (!window) return 1;

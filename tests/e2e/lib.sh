@@ -110,3 +110,19 @@ $actual
 expected
 $expected"
 }
+
+# tray_icon_count CLASS: icons of that program docked in icewm's tray (icewm
+# embeds each in a YXTrayEmbedder window).
+tray_icon_count() {
+  xwininfo -root -tree | grep -A2 'YXTrayEmbedder' | grep -c "\"$1\"" || true
+}
+
+# wait_exit PID [SECONDS]: waits for the program to end; its exit status is
+# then in $EXIT_STATUS (not printed: wait only works in this shell).
+wait_exit() {
+  local pid=$1
+  _ended() { ! kill -0 "$pid" 2>/dev/null; }
+  wait_until "${2:-10}" _ended || fail "process $pid did not end"
+  EXIT_STATUS=0
+  wait "$pid" || EXIT_STATUS=$?
+}
