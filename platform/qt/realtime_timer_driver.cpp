@@ -26,10 +26,10 @@ namespace {
 itimerspec oneShotAt(Instant due) {
   // An all-zero it_value disarms the timer; instant 0 is long past anyway.
   const long long ns = std::max<long long>(due.count(), 1);
-  itimerspec spec{};
-  spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-  spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-  return spec;
+  itimerspec deadline{};
+  deadline.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+  deadline.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+  return deadline;
 }
 
 [[noreturn]] void throwSystemError(const char* what) {
@@ -67,8 +67,8 @@ void RealTimeTimerDriver::rearm() {
 }
 
 void RealTimeTimerDriver::setTimer(std::optional<Instant> due) {
-  const itimerspec spec = due ? oneShotAt(*due) : itimerspec{};
-  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+  const itimerspec deadline = due ? oneShotAt(*due) : itimerspec{};
+  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &deadline, nullptr) != 0) {
     throwSystemError("timerfd_settime");
   }
   armedAt_ = due;

@@ -78,24 +78,24 @@ TEST_F(Form1Test, PictureAndIconComeFromTheBuiltInAssets) {
   EXPECT_FALSE(form->windowIcon().isNull());
 }
 
-struct ButtonSpec {
+struct ButtonDesign {
   const char* name;
   const char* caption;
   QRect pixels;
 };
 
 TEST_F(Form1Test, ButtonsStandInOneRowUnderThePictureInTabOrder) {
-  const ButtonSpec expected[] = {{"Command1", "Løpelys 1", {8, 64, 65, 25}},
+  const ButtonDesign expected[] = {{"Command1", "Løpelys 1", {8, 64, 65, 25}},
                                  {"Command2", "Løpelys 2", {80, 64, 65, 25}},
                                  {"Command3", "Løpelys 3", {152, 64, 65, 25}},
                                  {"Command4", "Deaktiver", {224, 64, 65, 25}}};
-  for (const ButtonSpec& spec : expected) {
-    QPushButton* b = button(spec.name);
+  for (const ButtonDesign& design : expected) {
+    QPushButton* b = button(design.name);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->text(), QString::fromUtf8(spec.caption)) << spec.name;
-    EXPECT_EQ(b->geometry(), spec.pixels) << spec.name;
-    EXPECT_TRUE(b->isEnabled()) << spec.name;
-    EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << spec.name;
+    EXPECT_EQ(b->text(), QString::fromUtf8(design.caption)) << design.name;
+    EXPECT_EQ(b->geometry(), design.pixels) << design.name;
+    EXPECT_TRUE(b->isEnabled()) << design.name;
+    EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << design.name;
   }
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(button(expected[i].name)->nextInFocusChain(), button(expected[i + 1].name))
