@@ -1,7 +1,9 @@
 #include "shared/port.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <string_view>
 
 #include "platform/run_time_error.h"
@@ -10,14 +12,42 @@
 namespace velmo {
 namespace {
 
-// dlerror() for the last failed dlopen or dlsym, without the library path
-// that dlerror() puts in front and the message already names.
-std::string dlReason(const std::string& libraryPath) {
+constexpr const char* kReplaceLibrary =
+    "Replace it with the libvelmoport.so of this version of Velmo.";
+
+// dlerror() for the last failed dlopen or dlsym, and whether it is about the
+// library at libraryPath itself: glibc puts that path in front (taken off
+// here, as the messages name it already), while a library that it needs and
+// that cannot be loaded is named alone.
+struct DlFailure {
+  std::string reason;
+  bool aboutLibrary;
+};
+
+DlFailure dlFailure(const std::string& libraryPath) {
   const char* text = dlerror();
   std::string_view reason = text ? text : "unknown reason";
   const std::string prefix = libraryPath + ": ";
-  if (reason.starts_with(prefix)) reason.remove_prefix(prefix.size());
-  return std::string(reason);
+  const bool aboutLibrary = reason.starts_with(prefix);
+  if (aboutLibrary) reason.remove_prefix(prefix.size());
+  return {std::string(reason), aboutLibrary};
+}
+
+// The message for a library that dlopen refused, with the fix that fits:
+// a missing library is put in place, a file that is no loadable library is
+// replaced, and a library it depends on is installed.
+std::string loadFailureMessage(const std::string& libraryPath) {
+  const DlFailure failure = dlFailure(libraryPath);
+  const std::string start = "Cannot load the port library " + libraryPath + ": ";
+  if (!failure.aboutLibrary) {
+    return start + "a library it needs cannot be loaded: " + failure.reason +
+           ". Install that library.";
+  }
+  const bool missing = access(libraryPath.c_str(), F_OK) != 0 && errno == ENOENT;
+  return start + failure.reason + ". " +
+         (missing ? std::string("Put the ") + kPortLibraryName +
+                        " of this version of Velmo beside the program."
+                  : kReplaceLibrary);
 }
 
 }  // namespace
@@ -65,17 +95,14 @@ void* LibraryPort::bind(const char* entry) {
   if (!library_) {
     library_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_) {
-      throw RunTimeError("Cannot load the port library " + libraryPath_ + ": " +
-                         dlReason(libraryPath_) + ". Put " + kPortLibraryName +
-                         " beside the program.");
+      throw RunTimeError(loadFailureMessage(libraryPath_));
     }
   }
   dlerror();
   void* address = dlsym(library_, entry);
   if (!address) {
     throw RunTimeError("The port library " + libraryPath_ + " has no entry " + entry + ": " +
-                       dlReason(libraryPath_) + ". Put a " + kPortLibraryName +
-                       " of this version of Velmo beside the program.");
+                       dlFailure(libraryPath_).reason + ". " + kReplaceLibrary);
   }
   return address;
 }
