@@ -30,8 +30,13 @@ constexpr const char* kChooseAnother = "choose another register with VELMO_PORT=
                           kChooseAnother + ".");
   }
   throw PortAccessError("Cannot open the port register " + path + ": " + errnoText(error) +
-                        ". Check that its folder exists and that you may write there, or " +
-                        kChooseAnother + ".");
+                        ". Check that you may read and write it, or " + kChooseAnother + ".");
+}
+
+[[noreturn]] void failCreating(const std::string& path, int error) {
+  throw PortAccessError("Cannot create the port register " + path + ": " + errnoText(error) +
+                        ". Check that its folder " + folderOf(path) +
+                        " exists and that you may write there, or " + kChooseAnother + ".");
 }
 
 void requireRegularFile(const FileDescriptor& file, const std::string& path) {
@@ -108,7 +113,7 @@ void SimulatedRegister::createHoldingZero() const {
   std::vector<char> name(temporary.begin(), temporary.end());
   name.push_back('\0');
   const FileDescriptor file{mkostemp(name.data(), O_CLOEXEC)};
-  if (!file) failOpening(path_, errno);
+  if (!file) failCreating(path_, errno);
   temporary = name.data();
   const std::uint8_t zero = 0;
   const bool written = pwrite(file.get(), &zero, 1, 0) == 1;
@@ -116,8 +121,8 @@ void SimulatedRegister::createHoldingZero() const {
   const bool linked = written && (link(temporary.c_str(), path_.c_str()) == 0 || errno == EEXIST);
   const int linkError = errno;
   unlink(temporary.c_str());
-  if (!written) failOpening(path_, writeError);
-  if (!linked) failOpening(path_, linkError);
+  if (!written) failCreating(path_, writeError);
+  if (!linked) failCreating(path_, linkError);
 }
 
 }  // namespace velmo::port

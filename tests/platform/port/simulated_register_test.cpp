@@ -1,6 +1,7 @@
 #include "platform/port/simulated_register.h"
 
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,6 +184,58 @@ TEST(RegisterAtAGivenPath, NeedsAnExistingFolderButNoPrivateOne) {
     EXPECT_THAT(error.what(),
                 AllOf(HasSubstr(temp / "no-folder/port"), HasSubstr("No such file or directory")));
   }
+}
+
+// Gives up root's power to write anywhere, for the rest of this (child)
+// process. False when that is not possible.
+bool withoutRootPowers() {
+  if (geteuid() != 0) return true;
+  const uid_t nobody = 65534;
+  return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
+}
+
+TEST(RegisterAtAGivenPath, APermissionProblemSaysWhatToFix) {
+  TempFolder temp;
+  chmod(temp.path().c_str(), 0755);
+  const std::string locked = temp / "locked";  // a folder nobody may write in
+  mkdir(locked.c_str(), 0555);
+  const std::string closed = temp / "closed";  // a register nobody may open
+  writeFile(closed, "\x05");
+  chmod(closed.c_str(), 0);
+  const std::string report = temp / "report";  // the child's messages, one a line
+  writeFile(report, "");
+  chmod(report.c_str(), 0666);
+
+  const int result = runInChild([&] {
+    if (!withoutRootPowers()) return 77;
+    std::string messages;
+    for (const std::string& path : {locked + "/port-888", closed}) {
+      try {
+        SimulatedRegister(path, Folder::kExisting).writeData(1);
+        messages += "wrote " + path + "\n";
+      } catch (const PortAccessError& error) {
+        messages += std::string(error.what()) + "\n";
+      }
+    }
+    writeFile(report, messages);
+    return 0;
+  });
+  if (result == 77) GTEST_SKIP() << "cannot give up root's powers here";
+  ASSERT_EQ(result, 0);
+  const std::string chooseAnother = ", or choose another register with VELMO_PORT=sim:PATH.";
+  EXPECT_EQ(
+      velmo::testing::readLines(report),
+      (std::vector<std::string>{"Cannot create the port register " + locked +
+                                    "/port-888: Permission denied. "
+                                    "Check that its folder " +
+                                    locked + " exists and that you may write there" + chooseAnother,
+                                "Cannot open the port register " + closed +
+                                    ": Permission denied. Check that "
+                                    "you may read and write it" +
+                                    chooseAnother}));
+  EXPECT_TRUE(std::filesystem::is_empty(locked));
+  chmod(closed.c_str(), 0600);
+  EXPECT_EQ(readFile(closed), "\x05");
 }
 
 }  // namespace
