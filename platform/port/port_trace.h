@@ -18,7 +18,8 @@ class PortTrace {
   enum class Direction { kOut, kIn };
 
   // Opens (creating with mode 0644) the trace at path. Throws
-  // PortAccessError naming the path and the reason when it cannot.
+  // PortAccessError naming the path and the reason when it cannot, at once
+  // for a named pipe that no program reads.
   PortTrace(const std::string& path, const Clock& clock);
 
   // Appends the line for one access. Throws PortAccessError when the line

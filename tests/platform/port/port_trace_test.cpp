@@ -1,7 +1,10 @@
 #include "platform/port/port_trace.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -90,6 +93,43 @@ TEST(PortTrace, APathThatCannotBeOpenedIsAnErrorNamingItAndTheReason) {
                   AllOf(HasSubstr(row.path), HasSubstr(row.reason), HasSubstr("VELMO_PORT_TRACE")));
     }
   }
+}
+
+TEST(PortTrace, ANamedPipeThatNoProgramReadsIsAnErrorAtOnce) {
+  TempFolder temp;
+  const std::string path = temp / "fifo";
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const std::string report = temp / "report";
+  const int result = runInChild([&] {
+    alarm(5);  // a trace that waits for a reader would hold up the program for good
+    MonotonicClock clock;
+    try {
+      PortTrace trace(path, clock);
+    } catch (const PortAccessError& error) {
+      writeFile(report, error.what());
+      return 0;
+    }
+    return 1;
+  });
+  ASSERT_EQ(result, 0) << "the trace was opened or waited for a reader";
+  EXPECT_EQ(readFile(report), "Cannot open the port trace " + path +
+                                  " (VELMO_PORT_TRACE): it is a named pipe that no program "
+                                  "reads. Start the program that reads it first, or choose a "
+                                  "file in a folder you may write, or unset VELMO_PORT_TRACE.");
+}
+
+TEST(PortTrace, ANamedPipeWithAReaderGetsTheLines) {
+  TempFolder temp;
+  const std::string path = temp / "fifo";
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const FileDescriptor reader{::open(path.c_str(), O_RDONLY | O_NONBLOCK)};
+  ASSERT_TRUE(reader);
+  FixedClock clock;
+  PortTrace trace(path, clock);
+  trace.record(Direction::kOut, 888, 7);
+  char line[64] = {};
+  ASSERT_GT(::read(reader.get(), line, sizeof line - 1), 0);
+  EXPECT_STREQ(line, "81234567890123 out 888 7\n");
 }
 
 }  // namespace
