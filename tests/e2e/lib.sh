@@ -111,6 +111,72 @@ expected
 $expected"
 }
 
+# expect_fatal_report PID PROGRAM TEXT [HIDDEN_TITLE_REGEX]: the program
+# PROGRAM (pid PID, started with start_program or start_unprivileged) reports
+# TEXT and ends: the line "PROGRAM: TEXT" on standard error, a message box
+# titled PROGRAM (while it shows, no window whose title matches
+# HIDDEN_TITLE_REGEX may be visible), and once Return closes the box, exit
+# status 1.
+expect_fatal_report() {
+  local pid=$1 program=$2 text=$3 hidden=${4:-}
+  _fatal_reported() { grep -sqxF "$program: $text" "$WORK/$program.out"; }
+  wait_until 20 _fatal_reported || fail "$program did not report
+  $text
+it printed:
+$(cat "$WORK/$program.out")"
+  local box
+  box=$(wait_window "^$program\$")
+  if [[ -n "$hidden" ]] && xdotool search --onlyvisible --name "$hidden" >/dev/null 2>&1; then
+    fail "a window /$hidden/ is shown beside the report of $program"
+  fi
+  xdotool windowfocus --sync "$box" key Return
+  local status=0
+  wait "$pid" || status=$?
+  [[ $status -eq 1 ]] || fail "$program ended with status $status after the report, expected 1"
+}
+
+# e2e_skip REASON: ends the test as skipped (status 77, see SKIP_RETURN_CODE).
+e2e_skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# require_unprivileged: the programs must meet file permissions. Run as root,
+# they are started as the user nobody (setpriv from util-linux), $WORK is
+# opened to that user and E2E_AS_USER names it; run as another user, they run
+# as that user and E2E_AS_USER is empty. Skips the test when neither works.
+require_unprivileged() {
+  E2E_AS=()
+  E2E_AS_USER=""
+  ((EUID == 0)) || return 0
+  command -v setpriv >/dev/null ||
+    e2e_skip "running as root without setpriv (util-linux): permissions cannot be tested"
+  id nobody >/dev/null 2>&1 || e2e_skip "running as root and there is no user nobody"
+  local group
+  group=$(id -g nobody)
+  E2E_AS=(env HOME="$WORK/home-nobody" setpriv --reuid=nobody --regid="$group" --clear-groups)
+  E2E_AS_USER=nobody
+  chmod 755 "$WORK"
+  mkdir -p "$WORK/home-nobody"
+  chown nobody "$WORK/home-nobody"
+  "${E2E_AS[@]}" true 2>/dev/null || e2e_skip "setpriv cannot switch to the user nobody here"
+  "${E2E_AS[@]}" xdotool getdisplaygeometry >/dev/null 2>&1 ||
+    e2e_skip "the user nobody cannot reach the X display $DISPLAY"
+}
+
+# give_to_unprivileged PATH...: lets the user of start_unprivileged own PATH.
+give_to_unprivileged() {
+  [[ -z "${E2E_AS_USER:-}" ]] || chown "$E2E_AS_USER" "$@"
+}
+
+# start_unprivileged PATH [ARGS...]: start_program as the user that
+# require_unprivileged chose.
+start_unprivileged() {
+  "${E2E_AS[@]}" "$@" >"$WORK/$(basename "$1").out" 2>&1 &
+  LAST_PID=$!
+  E2E_PIDS="$E2E_PIDS $LAST_PID"
+}
+
 # tray_icon_count CLASS: icons of that program docked in icewm's tray (icewm
 # embeds each in a YXTrayEmbedder window).
 tray_icon_count() {
