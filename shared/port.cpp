@@ -1,6 +1,7 @@
 #include "shared/port.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,6 +51,17 @@ std::string loadFailureMessage(const std::string& libraryPath) {
                   : kReplaceLibrary);
 }
 
+// dlopen would wait for a writer on a named pipe and read from a device, so
+// only a regular file is handed to it.
+void requireRegularFile(const std::string& libraryPath) {
+  struct stat status {};
+  if (stat(libraryPath.c_str(), &status) != 0) return;  // dlopen reports why
+  if (!S_ISREG(status.st_mode)) {
+    throw RunTimeError("Cannot load the port library " + libraryPath +
+                       ": it is not a regular file. " + kReplaceLibrary);
+  }
+}
+
 }  // namespace
 
 std::uint8_t toPortByte(long long value) {
@@ -93,6 +105,7 @@ std::uint8_t LibraryPort::readByte(int port) {
 
 void* LibraryPort::bind(const char* entry) {
   if (!library_) {
+    requireRegularFile(libraryPath_);
     library_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_) {
       throw RunTimeError(loadFailureMessage(libraryPath_));

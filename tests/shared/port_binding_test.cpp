@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
@@ -152,6 +154,28 @@ TEST(LibraryPort, ALibraryThatCannotBeLoadedIsAnErrorNamingPathReasonAndFix) {
       }
     }
   }
+}
+
+TEST(LibraryPort, ANamedPipeInPlaceOfTheLibraryIsRefusedWithoutWaitingForAWriter) {
+  TempFolder temp;
+  const std::string path = temp / kPortLibraryName;
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const std::string report = temp / "report";
+  const int result = runInChild([&] {
+    alarm(5);  // a load that waits for a writer would hold up the program for good
+    try {
+      LibraryPort(path).PortOut(kDataPort, 1);
+    } catch (const RunTimeError& error) {
+      velmo::testing::writeFile(report, error.what());
+      return 0;
+    }
+    return 1;
+  });
+  ASSERT_EQ(result, 0) << "the named pipe was loaded or waited on";
+  EXPECT_EQ(velmo::testing::readFile(report),
+            "Cannot load the port library " + path +
+                ": it is not a regular file. Replace it with the libvelmoport.so of this version "
+                "of Velmo.");
 }
 
 TEST(LibraryPort, BindsEachEntryAtItsOwnFirstCall) {
