@@ -22,7 +22,15 @@ constexpr int kCreateAttempts = 5;
 
 constexpr const char* kChooseAnother = "choose another register with VELMO_PORT=sim:PATH";
 
+[[noreturn]] void refuseNonRegular(const std::string& path) {
+  throw PortAccessError("The port register " + path + " is not a regular file. Remove it or " +
+                        kChooseAnother + ".");
+}
+
 [[noreturn]] void failOpening(const std::string& path, int error) {
+  // A folder refuses writing (EISDIR); a named pipe without a reader, or a
+  // device without its driver, refuses opening without blocking (ENXIO).
+  if (error == EISDIR || error == ENXIO) refuseNonRegular(path);
   if (error == ELOOP) {
     throw PortAccessError("The port register " + path +
                           " is a symbolic link; it is refused so that port writes cannot be "
@@ -42,10 +50,7 @@ constexpr const char* kChooseAnother = "choose another register with VELMO_PORT=
 void requireRegularFile(const FileDescriptor& file, const std::string& path) {
   struct stat status {};
   if (fstat(file.get(), &status) != 0) failOpening(path, errno);
-  if (!S_ISREG(status.st_mode)) {
-    throw PortAccessError("The port register " + path + " is not a regular file. Remove it or " +
-                          kChooseAnother + ".");
-  }
+  if (!S_ISREG(status.st_mode)) refuseNonRegular(path);
 }
 
 }  // namespace

@@ -96,15 +96,26 @@ TEST_F(DefaultRegister, SymbolicLinkAtTheRegisterPathIsRefused) {
 }
 
 TEST_F(DefaultRegister, SomethingElseThanAFileAtTheRegisterPathIsRefusedWithoutBlocking) {
-  reg.writeData(0);
-  std::filesystem::remove(path);
-  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  EXPECT_THROW(reg.readData(), PortAccessError);
-  try {
-    reg.writeData(1);
-    ADD_FAILURE() << "wrote into a FIFO";
-  } catch (const PortAccessError& error) {
-    EXPECT_THAT(error.what(), HasSubstr(path));
+  const std::vector<std::pair<const char*, std::function<int()>>> rows = {
+      {"a named pipe", [&] { return mkfifo(path.c_str(), 0600); }},
+      {"a folder", [&] { return mkdir(path.c_str(), 0700); }}};
+  const std::string message = "The port register " + path +
+                              " is not a regular file. Remove it or choose another register "
+                              "with VELMO_PORT=sim:PATH.";
+  for (const auto& [name, make] : rows) {
+    reg.writeData(0);
+    std::filesystem::remove(path);
+    ASSERT_EQ(make(), 0) << name;
+    for (const auto& access : {std::function<void()>([&] { reg.writeData(1); }),
+                               std::function<void()>([&] { reg.readData(); })}) {
+      try {
+        access();
+        ADD_FAILURE() << "used " << name;
+      } catch (const PortAccessError& error) {
+        EXPECT_EQ(error.what(), message) << name;
+      }
+    }
+    std::filesystem::remove(path);
   }
 }
 
