@@ -28,12 +28,7 @@ e2e_setup() {
   export VELMO_PORT="sim:$WORK/port-888"
   export VELMO_PORT_TRACE="$WORK/trace"
   unset QT_QPA_PLATFORM
-  exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  E2E_PIDS="$!"
-  local display=""
-  read -r -t 20 display <&"$fd" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-  export DISPLAY=":$display"
+  _start_xvfb
   if [[ "${E2E_WM:-}" == icewm ]]; then
     command -v icewm >/dev/null || fail "icewm is not installed"
     mkdir -p "$WORK/icewm"
@@ -45,6 +40,29 @@ e2e_setup() {
 
 # icewm's notification area (its "SystemTray" window) is up.
 _tray_present() { xdotool search --name '^SystemTray$' >/dev/null 2>&1; }
+
+# Starts Xvfb on a display number of its own. Numbers are drawn at random from
+# a wide range rather than taking the lowest free one: when parallel tests
+# all take the lowest, a server that is just ending can remove the socket of
+# the next one started on its number.
+_start_xvfb() {
+  local attempt display pid
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    display=$((200 + RANDOM % 800))
+    [[ -e /tmp/.X$display-lock ]] && continue
+    exec {fd}<> <(:)
+    Xvfb ":$display" -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    pid=$!
+    local ready=""
+    if read -r -t 20 ready <&"$fd" && [[ "$ready" == "$display" ]]; then
+      E2E_PIDS="$E2E_PIDS $pid"
+      export DISPLAY=":$display"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null || true
+  done
+  fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+}
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds.
 wait_until() {
