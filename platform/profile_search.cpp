@@ -1,6 +1,8 @@
 #include "platform/profile_search.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
@@ -54,6 +56,21 @@ class FoldedName {
   std::u32string folded_;
 };
 
+// Position of the first LF or CR in bytes, or its size. Looks at eight bytes
+// at a time, as every lookup splits the whole file into lines.
+std::size_t lineEnd(std::string_view bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
+  const auto hasZeroByte = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighBits; };
+  std::size_t pos = 0;
+  for (; bytes.size() - pos >= sizeof(std::uint64_t); pos += sizeof(std::uint64_t)) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + pos, sizeof word);
+    if (hasZeroByte(word ^ (kOnes * '\n')) || hasZeroByte(word ^ (kOnes * '\r'))) break;
+  }
+  while (pos < bytes.size() && bytes[pos] != '\n' && bytes[pos] != '\r') ++pos;
+  return pos;
+}
+
 // How to read the source: its encoding and how many BOM bytes to skip.
 struct SourceLayout {
   TextEncoding encoding;
@@ -99,12 +116,11 @@ class ProfileScanner {
     bytes.remove_prefix(skipped);
     skip_ -= skipped;
     while (!done_ && !bytes.empty()) {
-      const auto end =
-          std::find_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
-      append(bytes.substr(0, end - bytes.begin()));
-      if (end == bytes.end()) break;
+      const std::size_t end = lineEnd(bytes);
+      append(bytes.substr(0, end));
+      if (end == bytes.size()) break;
       endLine();
-      bytes.remove_prefix(end - bytes.begin() + 1);
+      bytes.remove_prefix(end + 1);
     }
     return !done_;
   }

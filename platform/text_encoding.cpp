@@ -1,6 +1,8 @@
 #include "platform/text_encoding.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace velmo {
 namespace {
@@ -44,6 +46,20 @@ std::size_t wellFormedLengthAt(std::string_view text, std::size_t pos) {
   return length;
 }
 
+// Position of the first byte at or after pos that is not ASCII, or the size
+// of bytes. Looks at eight bytes at a time: ASCII is the bulk of any settings
+// file, and a start-up checks the whole file once per lookup.
+std::size_t skipAscii(std::string_view bytes, std::size_t pos) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  for (; bytes.size() - pos >= sizeof(std::uint64_t); pos += sizeof(std::uint64_t)) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + pos, sizeof word);
+    if (word & kHighBits) break;
+  }
+  while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80) ++pos;
+  return pos;
+}
+
 // Windows-1252 bytes 0x80..0x9F; the rest of the code page equals Latin-1.
 constexpr std::array<char16_t, 32> kWindows1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
@@ -55,9 +71,12 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
 
 bool Utf8Validator::feed(std::string_view bytes) {
   for (std::size_t i = 0; valid_ && i < bytes.size(); ++i) {
+    if (pending_ == 0) {
+      i = skipAscii(bytes, i);
+      if (i == bytes.size()) break;
+    }
     const auto byte = static_cast<unsigned char>(bytes[i]);
     if (pending_ == 0) {
-      if (byte < 0x80) continue;
       const SequenceShape shape = shapeOf(byte);
       valid_ = shape.continuationBytes > 0;
       pending_ = shape.continuationBytes;

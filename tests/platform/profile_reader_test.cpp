@@ -112,6 +112,21 @@ TEST(ProfileRules, EachRuleCase) {
   }
 }
 
+// Line ends and non-ASCII bytes are looked for eight bytes at a time: one at
+// any place within such a word must be seen.
+TEST(ProfileRules, LineEndOrNonAsciiByteAtAnyOffsetIsSeen) {
+  for (std::size_t offset = 0; offset < 24; ++offset) {
+    SCOPED_TRACE(offset);
+    const std::string pad(offset, 'a'), blanks(offset, ' ');
+    EXPECT_EQ(lookUp(blanks + "[s]\rk=1", "s", "k"), "1");
+    EXPECT_EQ(lookUp("[s]\n" + blanks + "k=1\nk=2", "s", "k"), "1");
+    EXPECT_EQ(lookUp("[s]\nk=" + pad + "\r\n", "s", "k"), pad);
+    // One 1252 byte after valid UTF-8 makes the whole file 1252.
+    EXPECT_EQ(lookUp("[s]\nk=\xC3\xB8" + pad + "\xF8", "s", "k"), "Ã¸" + pad + "ø");
+    EXPECT_EQ(lookUp("[s]\nk=\xC3\xB8" + pad + "\xC3\xB8", "s", "k"), "ø" + pad + "ø");
+  }
+}
+
 // The file is read in pieces; where the pieces break must not matter.
 TEST(ProfileRules, SameResultForAnyPieceSize) {
   for (const std::size_t pieceSize : {1, 2, 3, 7}) {
