@@ -4,6 +4,7 @@
 
 #include "chaser/interval_text.h"
 #include "platform/run_time_error.h"
+#include "platform/text_encoding.h"
 
 namespace velmo {
 namespace {
@@ -54,8 +55,8 @@ void Chaser::loadInterval(int number, const std::string& path) {
     timer(number).setInterval(*value);
     return;
   }
-  const std::string message = path + " [" + section + "] " + key + " = " + text +
-                              ": a step time must be 0 to " +
+  const std::string message = path + " [" + section + "] " + key + " = " +
+                              withVisibleControls(text) + ": a step time must be 0 to " +
                               std::to_string(WindowTimer::kMaxInterval) + " ms";
   if (!value) throw OverflowError(message);
   throw InvalidPropertyValue(message);

@@ -176,4 +176,22 @@ std::size_t incompleteUtf8Tail(std::string_view text) {
   return 0;
 }
 
+std::string withVisibleControls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) {
+      appendUtf8(out, byte == 0x7F ? U'\u2421' : U'\u2400' + byte);
+    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      appendUtf8(out, U'\uFFFD');
+      ++i;
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
 }  // namespace velmo

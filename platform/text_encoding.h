@@ -58,4 +58,10 @@ char32_t foldCase(char32_t codePoint);
 // complete it (0 when text ends on a whole character).
 std::size_t incompleteUtf8Tail(std::string_view text);
 
+// text (UTF-8) fit to be quoted in a message: each control character but the
+// tab and the line break becomes its Unicode control picture (NUL U+2400,
+// ESC U+241B, DEL U+2421) and each C1 control U+FFFD, so that bytes taken
+// from a file can neither cut the message short nor steer a terminal.
+std::string withVisibleControls(std::string_view text);
+
 }  // namespace velmo

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/text_encoding.h"
+
 namespace velmo::qt {
 namespace {
 
@@ -23,7 +25,8 @@ std::function<void(const std::string&)>& customReporter() {
 // ending (and could stack a second box on the first).
 bool reportShowing = false;
 
-void reportAndExit(const std::string& text) {
+void reportAndExit(const std::string& reported) {
+  const std::string text = withVisibleControls(reported);
   std::string line = text;
   std::replace(line.begin(), line.end(), '\n', ' ');
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());

@@ -64,6 +64,17 @@ TEST(FatalErrorDeathTest, DefaultReportPrintsOneLineWithTheProgramNameAndExitsWi
               "^fatal_error_test: Velmo1.ini \\[timer3\\] tiden2 = 70000: not 0 to 65535 ms\n$");
 }
 
+// A value quoted from a settings file may hold any byte: a NUL must not cut
+// the report short, nor may escapes reach the terminal.
+TEST(FatalErrorDeathTest, ControlCharactersAreShownAsSymbols) {
+  setFatalErrorReporter({});
+  using namespace std::string_literals;
+  EXPECT_EXIT(reportFatalError("tiden = 70000\0x\x1B[2J\x7F\xC2\x9B\t\xC3\xB8: fix it"s),
+              ::testing::ExitedWithCode(1),
+              "^fatal_error_test: tiden = 70000\xE2\x90\x80x\xE2\x90\x9B\\[2J\xE2\x90\xA1"
+              "\xEF\xBF\xBD\t\xC3\xB8: fix it\n$");
+}
+
 TEST(FatalErrorDeathTest, UncaughtErrorInAGuardedHandlerEndsTheProgram) {
   setFatalErrorReporter({});
   EXPECT_EXIT(runGuarded([] { throw OverflowError("256 is not a port byte"); }),
