@@ -181,7 +181,8 @@ TEST_F(PanelHostileSettings, FileRewrittenDuringStartUpNeverCrashes) {
   for (int run = 0; run < 150; ++run) {
     for (const auto& [button, caption] : start()) {
       const bool known = std::ranges::any_of(
-          knownCaptions, [&](const std::string& whole) { return whole.starts_with(caption); });
+          knownCaptions,
+          [&caption = caption](const std::string& whole) { return whole.starts_with(caption); });
       EXPECT_TRUE(known) << "Command" << button << ": " << caption;
     }
   }
