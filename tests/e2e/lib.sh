@@ -14,10 +14,20 @@ fail() {
 }
 
 _e2e_cleanup() {
-  local pid
+  local status=$? pid reports
   for pid in ${E2E_PIDS:-}; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  # In a sanitizer build, a report from any program (printed as it ended, too)
+  # fails the test.
+  reports=$(grep -sE 'ERROR: (Address|Leak|UndefinedBehavior)Sanitizer|: runtime error: ' \
+    "${WORK:-/nonexistent}"/*.out) || true
+  if [[ -n "$reports" ]]; then
+    echo "FAIL: sanitizer report:" >&2
+    cat "$WORK"/*.out >&2
+    status=1
+  fi
   [[ -n "${WORK:-}" ]] && rm -rf "$WORK"
+  exit "$status"
 }
 
 # Starts Xvfb on a free display (and icewm when E2E_WM=icewm), makes $WORK.
