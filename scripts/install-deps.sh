@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libieee1284-3-dev
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm
-  clang clang-format
+  clang libclang-rt-14-dev llvm clang-format
 )
 
 missing=()

@@ -1,14 +1,28 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
-#   scripts/test.sh          the default build
-#   scripts/test.sh asan     the same suite under the address and undefined sanitizers
+#   scripts/test.sh           the default build (build/), then the sanitizer
+#                             build (build-asan/: clang with the address and
+#                             undefined-behaviour sanitizers, the whole suite
+#                             and 30 s of each fuzzer)
+#   scripts/test.sh PRESET    one of them: default or asan
 # Window tests use Qt's offscreen platform; end-to-end tests start their own
 # Xvfb, so no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset=${1:-default}
+
+presets=("$@")
+[[ $# -eq 0 ]] && presets=(default asan)
+for preset in "${presets[@]}"; do
+  if [[ "$preset" != default && "$preset" != asan ]]; then
+    echo "usage: scripts/test.sh [default|asan]" >&2
+    exit 2
+  fi
+done
 
 scripts/install-deps.sh
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset"
-ctest --preset "$preset"
+for preset in "${presets[@]}"; do
+  echo "=== $preset: configure, build, test"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
