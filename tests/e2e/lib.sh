@@ -61,7 +61,10 @@ _start_xvfb() {
     display=$((200 + RANDOM % 800))
     [[ -e /tmp/.X$display-lock ]] && continue
     exec {fd}<> <(:)
-    Xvfb ":$display" -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    # -noreset: a server that resets when its last client leaves refuses, for
+    # a moment, the program started right after the previous one ended.
+    Xvfb ":$display" -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp -noreset \
+      >"$WORK/xvfb.log" 2>&1 &
     pid=$!
     local ready=""
     if read -r -t 20 ready <&"$fd" && [[ "$ready" == "$display" ]]; then
