@@ -1,0 +1,49 @@
+# Settings files full of what editors and disks can leave behind: a 10 MB
+# line, NUL bytes, escape sequences, bytes that are not UTF-8, a header "["
+# alone, CR line ends and 100,000 sections.
+# - The chaser, with a step time out of range among them, stops at start-up
+#   with a report that names the file, section, key and value, the control
+#   characters shown as symbols, and ends with status 1 once it is closed.
+# - The switch panel starts and switches as usual.
+source "$E2E_LIB"
+e2e_setup
+
+folder="$WORK/velmo"
+make_program_folder "$folder" chaser
+make_program_folder "$folder" switchpanel
+ten_mb_line() { head -c $((10 * 1024 * 1024)) /dev/zero | tr '\0' 'x'; }
+{
+  printf '[\r'
+  ten_mb_line
+  printf '\r[timer1]\rtiden=\xF8\r[timer2]\rtiden1=65536\0\033[31m\r'
+} >"$folder/Velmo1.ini"
+{
+  printf '\0\0\n[\n'
+  awk 'BEGIN { for (i = 100000; i > 1; i--) printf "[Utgang%dh\370y]\ncommand%d=Knapp %d\n", i, 2 * i - 1, i }'
+  printf '[Utgang1h\xF8y]\ncommand1=\x93P\xE5\0\xFF\x94 '
+  ten_mb_line
+  printf '\n'
+} >"$folder/Velmo.ini"
+
+start_program "$folder/chaser"
+pid=$LAST_PID
+report="chaser: $folder/Velmo1.ini [timer2] tiden1 = 65536␀␛[31m: a step time must be 0 to 65535 ms"
+_reported() { grep -sqxF "$report" "$WORK/chaser.out"; }
+wait_until 20 _reported || fail "no report of the bad step time: $(cat -A "$WORK/chaser.out")"
+box=$(wait_window '^chaser$')
+if xdotool search --onlyvisible --name '^Velmo 1\.1 by ' >/dev/null 2>&1; then
+  fail "the chaser window showed despite the failed start-up"
+fi
+xdotool windowfocus --sync "$box" key Return
+status=0
+wait "$pid" || status=$?
+((status == 1)) || fail "the chaser ended with status $status, expected 1"
+expect_trace_prefix "out 888 0"
+
+: >"$WORK/trace"
+start_program "$folder/switchpanel"
+wid=$(wait_window '^   Velmo 1\.0  by ')
+click_at "$wid" 56 76 # Command1, with its long caption
+wait_trace_count 3
+expect_trace_prefix "out 888 0" "in 888 0" "out 888 1"
+echo "hostile settings content ok"
