@@ -41,7 +41,10 @@ void closeOnTerminationSignals(QWidget& window) {
     while (read(static_cast<int>(notifier->socket()), drained, sizeof drained) > 0) {
     }
     if (target) target->close();
-    QCoreApplication::quit();
+    // Not quit(): it does nothing outside the application's own loop, so a
+    // signal that came while a start-up report was shown would be lost.
+    // exit() ends every running loop, the report's too.
+    QCoreApplication::exit(0);
   });
 
   struct sigaction action {};

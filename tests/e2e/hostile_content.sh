@@ -3,7 +3,8 @@
 # alone, CR line ends and 100,000 sections.
 # - The chaser, with a step time out of range among them, stops at start-up
 #   with a report that names the file, section, key and value, the control
-#   characters shown as symbols, and ends with status 1 once it is closed.
+#   characters shown as symbols, and ends with status 1 once it is closed
+#   or the program is sent SIGTERM.
 # - The switch panel starts and switches as usual.
 source "$E2E_LIB"
 e2e_setup
@@ -39,6 +40,18 @@ status=0
 wait "$pid" || status=$?
 ((status == 1)) || fail "the chaser ended with status $status, expected 1"
 expect_trace_prefix "out 888 0"
+
+# SIGTERM while the report shows ends the program as closing the report does.
+start_program "$folder/chaser"
+pid=$LAST_PID
+wait_until 20 _reported || fail "no report of the bad step time the second time"
+wait_window '^chaser$' >/dev/null
+kill -TERM "$pid"
+_ended() { ! kill -0 "$pid" 2>/dev/null; }
+wait_until 10 _ended || fail "the chaser ignored SIGTERM while its report showed"
+status=0
+wait "$pid" || status=$?
+((status == 1)) || fail "the chaser ended with status $status on SIGTERM, expected 1"
 
 : >"$WORK/trace"
 start_program "$folder/switchpanel"
