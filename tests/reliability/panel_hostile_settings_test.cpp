@@ -1,8 +1,12 @@
-// The switch panel's start-up on hostile Velmo.ini files in a real program
-// folder, read through the real ReadIniString: the sixteen captions are what
-// the reader's rules give, and nothing blocks or crashes.
+// The switch-panel window on Qt's offscreen platform, started on hostile
+// Velmo.ini files in a real program folder and read through the real
+// ReadIniString: the sixteen buttons show what the reader's rules give, and
+// nothing blocks or crashes.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -11,7 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/qt/tray_notify_icon.h"
 #include "platform/text_encoding.h"
+#include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
 
@@ -25,23 +31,38 @@ using Captions = std::map<int, std::string>;  // button -> caption (UTF-8), blan
 constexpr std::size_t kMegabyte = 1024 * 1024;
 constexpr std::size_t kBigFileMegabytes = VELMO_HOSTILE_BIG_MB;  // 100; 10 under sanitizers
 
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "panel_hostile_settings_test";
+  static char* argv[] = {name, nullptr};
+  static auto* app = new QApplication(argc, argv);  // outlives Qt Test's input devices
+  return *app;
+}
+
 class PanelHostileSettings : public ::testing::Test {
  protected:
   std::string settingsPath() const { return folder / "Velmo.ini"; }
 
-  // Runs the panel's start-up on the program folder; the captions it set.
+  // Builds the window on the program folder, runs its start-up and shows it;
+  // the captions its buttons show.
   Captions start() {
     SwitchPanel panel(port, folder.path());
+    qt::Form1 window(panel, shell);
     panel.Form_Load();
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     Captions captions;
     for (int button = 1; button <= kButtonCount; ++button) {
-      if (!panel.button(button).caption.empty()) captions[button] = panel.button(button).caption;
+      const QString text = window.commandButton(button)->text();
+      if (!text.isEmpty()) captions[button] = text.toStdString();
     }
     return captions;
   }
 
+  QApplication& app = application();
   TempFolder folder;
   NullPort port;
+  qt::QtShellNotifyIcon shell;
 };
 
 // "ø" in the two encodings a settings file may use.
