@@ -13,6 +13,7 @@
 
 #include "platform/profile_search.h"
 #include "platform/text_encoding.h"
+#include "tests/support/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -324,15 +325,8 @@ TEST(GoldenFiles, EachFileGivesItsExpectedValues) {
 // Paths in a fresh temporary folder.
 class FileSystemCases : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "profile_reader_test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   std::string write(const std::string& name, const std::string& content) {
-    const fs::path path = folder / name;
+    const std::string path = folder / name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
   }
@@ -340,7 +334,7 @@ class FileSystemCases : public ::testing::Test {
     return GetPrivateProfileString("s", "k", "default", 255, path);
   }
 
-  fs::path folder;
+  testing::TempFolder folder;
 };
 
 TEST_F(FileSystemCases, RegularFileAndLinkToItAreRead) {

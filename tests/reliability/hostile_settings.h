@@ -1,6 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstddef>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "shared/port.h"
+#include "tests/support/temp_folder.h"
 
 // Settings files as hostile users and file systems make them, written to a
 // fresh folder: shared by the reliability tests and the read benchmark.
@@ -25,28 +25,7 @@ class NullPort final : public Port {
   std::uint8_t readByte(int) override { return 0; }
 };
 
-// A fresh folder under the temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmo-hostile.XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
+using velmo::testing::TempFolder;
 
 // The chaser's section and key of timer 1..24: "timer<N>" and "tiden<N-1>",
 // "tiden" alone for timer 1.

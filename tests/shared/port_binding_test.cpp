@@ -18,8 +18,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmo::testing::runInChild;
-using velmo::testing::TempFolder;
+using namespace velmo::testing;
 
 // Whether the library at path is loaded in this process.
 bool isLoaded(const char* path) {
@@ -130,7 +129,7 @@ TEST(LibraryPort, ALibraryThatCannotBeLoadedIsAnErrorNamingPathReasonAndFix) {
   TempFolder temp;
   const std::string missing = temp / "missing/libvelmoport.so";
   const std::string notALibrary = temp / kPortLibraryName;
-  velmo::testing::writeFile(notALibrary, std::string(4096, 'x'));  // no ELF header
+  writeFile(notALibrary, std::string(4096, 'x'));  // no ELF header
   const std::string start = "Cannot load the port library ";
   const std::vector<std::pair<std::string, std::string>> rows = {
       {missing, start + missing +
@@ -166,13 +165,13 @@ TEST(LibraryPort, ANamedPipeInPlaceOfTheLibraryIsRefusedWithoutWaitingForAWriter
     try {
       LibraryPort(path).PortOut(kDataPort, 1);
     } catch (const RunTimeError& error) {
-      velmo::testing::writeFile(report, error.what());
+      writeFile(report, error.what());
       return 0;
     }
     return 1;
   });
   ASSERT_EQ(result, 0) << "the named pipe was loaded or waited on";
-  EXPECT_EQ(velmo::testing::readFile(report),
+  EXPECT_EQ(readFile(report),
             "Cannot load the port library " + path +
                 ": it is not a regular file. Replace it with the libvelmoport.so of this version "
                 "of Velmo.");
@@ -209,7 +208,7 @@ TEST(LibraryPort, DrivesTheRealPortLibrary) {
               return port.PortIn(kDataPort);
             }),
             129);
-  EXPECT_EQ(velmo::testing::readFile(reg), "\x81");
+  EXPECT_EQ(readFile(reg), "\x81");
 
   const std::string report = temp / "report";
   runInChild([&] {
@@ -217,12 +216,11 @@ TEST(LibraryPort, DrivesTheRealPortLibrary) {
     try {
       LibraryPort(VELMO_PORT_LIBRARY).PortOut(kDataPort, 1);
     } catch (const RunTimeError& error) {
-      velmo::testing::writeFile(report, error.what());
+      writeFile(report, error.what());
     }
     return 0;
   });
-  EXPECT_THAT(velmo::testing::readFile(report),
-              AllOf(HasSubstr("VELMO_PORT=\"sim:\""), HasSubstr("\"hw:NAME\"")));
+  EXPECT_THAT(readFile(report), AllOf(HasSubstr("VELMO_PORT=\"sim:\""), HasSubstr("\"hw:NAME\"")));
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 #include "shared/settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -38,14 +39,6 @@ TEST(ProgramFolder, IsTheFolderHoldingThisTestProgram) {
 // A settings file in a fresh temporary folder.
 class ReadIniStringTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "settings_test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    path = IniPath(folder, "Velmo.ini");
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   void write(const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
   std::string fileBytes() {
     std::ostringstream bytes;
@@ -53,7 +46,8 @@ class ReadIniStringTest : public ::testing::Test {
     return bytes.str();
   }
 
-  std::string folder, path;
+  testing::TempFolder folder;
+  std::string path = IniPath(folder.path(), "Velmo.ini");
 };
 
 TEST_F(ReadIniStringTest, FindsTheCaptionsOfAWindowsFile) {

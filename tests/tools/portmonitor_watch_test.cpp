@@ -20,8 +20,7 @@ namespace velmo {
 namespace {
 
 using port::SimulatedRegister;
-using velmo::testing::readFile;
-using velmo::testing::TempFolder;
+using namespace velmo::testing;
 
 // portmonitor started with VELMO_PORT=port and output into files; ended at
 // the end of the scope.
@@ -49,7 +48,7 @@ class WatchingMonitor {
     const std::regex line(pattern);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
-      for (const auto& text : velmo::testing::readLines(out_)) {
+      for (const auto& text : readLines(out_)) {
         if (std::regex_match(text, line)) return true;
       }
       if (!running()) return false;
@@ -94,7 +93,7 @@ TEST(PortMonitorWatch, PrintsALineWhenAnotherProcessWrites) {
   ASSERT_TRUE(monitor.waitForLine(std::string(kTime) + "  now 0x07    7  00000111"))
       << monitor.output() << monitor.errors();
 
-  ASSERT_EQ(velmo::testing::runInChild([&] {
+  ASSERT_EQ(runInChild([&] {
               SimulatedRegister(reg, SimulatedRegister::Folder::kExisting).writeData(129);
               return 0;
             }),

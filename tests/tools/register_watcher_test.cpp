@@ -16,7 +16,7 @@ namespace velmo::monitor {
 namespace {
 
 using port::SimulatedRegister;
-using velmo::testing::TempFolder;
+using namespace velmo::testing;
 
 // Waits (up to a bound that only a broken watcher reaches) until the watcher
 // has seen expected.
@@ -83,7 +83,7 @@ TEST_F(RegisterWatcherTest, FollowsATruncatedDeletedOrReplacedRegister) {
   writer.writeData(0x24);
   ASSERT_TRUE(waitForByte(watcher, 0x24)) << "the new file is watched";
 
-  velmo::testing::writeFile(temp / "other", "\x66");
+  writeFile(temp / "other", "\x66");
   std::filesystem::rename(temp / "other", path);
   ASSERT_TRUE(waitForByte(watcher, 0x66));
   writer.writeData(0x99);
@@ -94,7 +94,7 @@ TEST(RegisterWatcher, MakesTheDefaultFolderPrivateAndFollowsItWhenItIsMadeAnew) 
   TempFolder temp;
   const std::string folder = temp / "velmo";
   RegisterWatcher watcher(folder + "/port-888", true);
-  EXPECT_EQ(velmo::testing::modeOf(folder), 0700);
+  EXPECT_EQ(modeOf(folder), 0700);
 
   std::filesystem::remove_all(folder);
   SimulatedRegister writer(folder + "/port-888", SimulatedRegister::Folder::kPrivate);

@@ -7,7 +7,7 @@
 
 #include "platform/port/ieee1284_lines.h"
 #include "platform/port/simulated_register.h"
-#include "tests/platform/port/port_test_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace velmo::port {
 namespace {

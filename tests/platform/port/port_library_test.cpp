@@ -16,10 +16,7 @@ namespace velmo {
 namespace {
 
 using ::testing::HasSubstr;
-using velmo::testing::readFile;
-using velmo::testing::readLines;
-using velmo::testing::runInChild;
-using velmo::testing::TempFolder;
+using namespace velmo::testing;
 
 // The entries of the library, loaded in the calling process.
 struct PortLibrary {
@@ -98,7 +95,7 @@ TEST_F(PortLibraryTest, ReportsFailuresThroughPortErrorAndRecovers) {
   EXPECT_EQ(inChild(
                 [&](PortLibrary& library) {
                   library.portOut(888, 1);
-                  velmo::testing::writeFile(report, library.error());
+                  writeFile(report, library.error());
                   const std::int32_t value = library.portIn(888);
                   if (value != 0 || library.error().empty()) return 1;
                   setenv("VELMO_PORT", ("sim:" + reg).c_str(), 1);
@@ -117,7 +114,7 @@ TEST_F(PortLibraryTest, MissingHardwareIsReportedWithThePortName) {
   inChild(
       [&](PortLibrary& library) {
         library.portOut(888, 1);
-        velmo::testing::writeFile(report, library.error());
+        writeFile(report, library.error());
         return 0;
       },
       "hw:parport0");

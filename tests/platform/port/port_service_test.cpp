@@ -15,9 +15,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmo::testing::readFile;
-using velmo::testing::readLines;
-using velmo::testing::TempFolder;
+using namespace velmo::testing;
 
 class PortServiceTest : public ::testing::Test {
  protected:

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/port/simulated_register.h"
-#include "tests/platform/port/port_test_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace velmo::port {
 namespace {

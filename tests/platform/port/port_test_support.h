@@ -1,13 +1,11 @@
 #pragma once
 
-// Helpers for the port tests: a temporary folder, files, child processes.
+// Helpers for the port tests: files, permissions, child processes, and the
+// temporary folder they work in.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <exception>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -15,40 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace velmo::testing {
 
-// A fresh folder under /tmp, removed with everything in it at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = "/tmp/velmo-port-test.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
+// The bytes of the file at path; empty when it cannot be read.
 inline std::string readFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// Makes path hold exactly content.
 inline void writeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
+// The lines of the file at path, without their line ends.
 inline std::vector<std::string> readLines(const std::string& path) {
   std::istringstream text(readFile(path));
   std::vector<std::string> lines;

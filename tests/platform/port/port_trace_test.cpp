@@ -16,11 +16,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmo::testing::readFile;
-using velmo::testing::readLines;
-using velmo::testing::runInChild;
-using velmo::testing::TempFolder;
-using velmo::testing::writeFile;
+using namespace velmo::testing;
 using Direction = PortTrace::Direction;
 
 class FixedClock final : public Clock {
@@ -49,7 +45,7 @@ TEST(PortTrace, ANewTraceIsReadableByAll) {
               umask(022);
               FixedClock clock;
               PortTrace trace(temp / "trace", clock);
-              return velmo::testing::modeOf(temp / "trace") == 0644 ? 0 : 1;
+              return modeOf(temp / "trace") == 0644 ? 0 : 1;
             }),
             0);
 }

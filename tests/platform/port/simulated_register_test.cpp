@@ -16,11 +16,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmo::testing::modeOf;
-using velmo::testing::readFile;
-using velmo::testing::runInChild;
-using velmo::testing::TempFolder;
-using velmo::testing::writeFile;
+using namespace velmo::testing;
 using Folder = SimulatedRegister::Folder;
 
 // The default register with XDG_RUNTIME_DIR in a temporary folder.
@@ -235,7 +231,7 @@ TEST(RegisterAtAGivenPath, APermissionProblemSaysWhatToFix) {
   ASSERT_EQ(result, 0);
   const std::string chooseAnother = ", or choose another register with VELMO_PORT=sim:PATH.";
   EXPECT_EQ(
-      velmo::testing::readLines(report),
+      readLines(report),
       (std::vector<std::string>{"Cannot create the port register " + locked +
                                     "/port-888: Permission denied. "
                                     "Check that its folder " +
