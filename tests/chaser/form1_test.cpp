@@ -12,6 +12,7 @@
 #include "platform/qt/fatal_error.h"
 #include "platform/run_time_error.h"
 #include "tests/chaser/chaser_fixture.h"
+#include "tests/support/qt_application.h"
 
 namespace velmo::chaser {
 namespace {
@@ -21,16 +22,6 @@ using test::kSweepUp;
 using test::steps;
 using test::operator+;
 using Writes = std::vector<std::string>;
-
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "form1_test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: Qt Test's input devices outlive the tests and must not
-  // outlive the application object.
-  static auto* app = new QApplication(argc, argv);
-  return *app;
-}
 
 class Form1Test : public ::testing::Test {
  protected:
@@ -49,7 +40,7 @@ class Form1Test : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
 
-  QApplication& app = application();
+  QApplication& app = testing::application();
   VirtualTimeline timeline;
   test::EventLog events;
   test::RecordingPort port{timeline, events};
@@ -86,9 +77,9 @@ struct ButtonDesign {
 
 TEST_F(Form1Test, ButtonsStandInOneRowUnderThePictureInTabOrder) {
   const ButtonDesign expected[] = {{"Command1", "Løpelys 1", {8, 64, 65, 25}},
-                                 {"Command2", "Løpelys 2", {80, 64, 65, 25}},
-                                 {"Command3", "Løpelys 3", {152, 64, 65, 25}},
-                                 {"Command4", "Deaktiver", {224, 64, 65, 25}}};
+                                   {"Command2", "Løpelys 2", {80, 64, 65, 25}},
+                                   {"Command3", "Løpelys 3", {152, 64, 65, 25}},
+                                   {"Command4", "Deaktiver", {224, 64, 65, 25}}};
   for (const ButtonDesign& design : expected) {
     QPushButton* b = button(design.name);
     ASSERT_NE(b, nullptr);

@@ -18,6 +18,7 @@
 #include "platform/run_time_error.h"
 #include "tests/chaser/chaser_fixture.h"
 #include "tests/reliability/hostile_settings.h"
+#include "tests/support/qt_application.h"
 
 namespace velmo::chaser {
 namespace {
@@ -31,14 +32,6 @@ using Intervals = std::map<int, int>;  // timer number -> interval, 0 left out
 constexpr std::size_t kMegabyte = 1024 * 1024;
 constexpr std::size_t kBigFileMegabytes = VELMO_HOSTILE_BIG_MB;  // 100; 10 under sanitizers
 const std::string kRangeError = ": a step time must be 0 to 65535 ms";
-
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "chaser_hostile_settings_test";
-  static char* argv[] = {name, nullptr};
-  static auto* app = new QApplication(argc, argv);  // outlives Qt Test's input devices
-  return *app;
-}
 
 // What a start-up of the chaser gave: the intervals, or the error report.
 struct Outcome {
@@ -116,7 +109,7 @@ class ChaserHostileSettings : public ::testing::Test {
                 kRangeError};
   }
 
-  QApplication& app = application();
+  QApplication& app = testing::application();
   TempFolder folder;
   VirtualTimeline timeline;
   test::EventLog events;

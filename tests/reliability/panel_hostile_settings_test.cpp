@@ -20,6 +20,7 @@
 #include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
+#include "tests/support/qt_application.h"
 
 namespace velmo {
 namespace {
@@ -30,14 +31,6 @@ using Captions = std::map<int, std::string>;  // button -> caption (UTF-8), blan
 
 constexpr std::size_t kMegabyte = 1024 * 1024;
 constexpr std::size_t kBigFileMegabytes = VELMO_HOSTILE_BIG_MB;  // 100; 10 under sanitizers
-
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "panel_hostile_settings_test";
-  static char* argv[] = {name, nullptr};
-  static auto* app = new QApplication(argc, argv);  // outlives Qt Test's input devices
-  return *app;
-}
 
 class PanelHostileSettings : public ::testing::Test {
  protected:
@@ -59,7 +52,7 @@ class PanelHostileSettings : public ::testing::Test {
     return captions;
   }
 
-  QApplication& app = application();
+  QApplication& app = testing::application();
   TempFolder folder;
   NullPort port;
   qt::QtShellNotifyIcon shell;

@@ -14,6 +14,7 @@
 #include "platform/qt/fatal_error.h"
 #include "platform/qt/tray_notify_icon.h"
 #include "platform/run_time_error.h"
+#include "tests/support/qt_application.h"
 #include "tests/switchpanel/fake_tray.h"
 #include "tests/switchpanel/recording_port.h"
 
@@ -22,12 +23,7 @@ namespace {
 
 class Form1Test : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "form1_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::application(); }
 
   void SetUp() override {
     panel.Form_Load();

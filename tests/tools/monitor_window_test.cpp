@@ -8,7 +8,8 @@
 #include <functional>
 
 #include "platform/port/simulated_register.h"
-#include "tests/platform/port/port_test_support.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/temp_folder.h"
 #include "tools/portmonitor/byte_format.h"
 
 namespace velmo::monitor {
@@ -18,12 +19,7 @@ using port::SimulatedRegister;
 
 class MonitorWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "monitor_window_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::application(); }
 
   // Runs the event loop until done() holds; false after a bound that only a
   // broken window reaches.

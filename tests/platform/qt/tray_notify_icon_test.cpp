@@ -13,6 +13,7 @@
 
 #include "platform/qt/tray_handles.h"
 #include "platform/shell_notify_icon.h"
+#include "tests/support/qt_application.h"
 
 namespace velmo::qt {
 namespace {
@@ -29,12 +30,7 @@ class MouseLog : public QWidget {
 
 class TrayTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "tray_notify_icon_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::application(); }
 
   NotifyIconData record() {
     NotifyIconData data;
