@@ -4,9 +4,8 @@
 source "$E2E_LIB"
 e2e_setup
 
-make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
-start_program "$WORK/velmo/chaser"
-wid=$(wait_window '^Velmo 1\.1 by ')
+start_example chaser
+wid=$LAST_WINDOW
 wait_trace_count 1
 expect_trace_prefix "out 888 0"
 

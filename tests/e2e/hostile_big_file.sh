@@ -50,10 +50,10 @@ check_memory() {
   ((growth < limit_kb)) || fail "$1 took $growth kB more to read a $mb MB file"
 }
 
-start_shown "$small/chaser" '^Velmo 1\.1 by '
+start_shown "$small/chaser" "$CHASER_TITLE"
 small_kb=$peak_kb
 stop_last
-start_shown "$big/chaser" '^Velmo 1\.1 by '
+start_shown "$big/chaser" "$CHASER_TITLE"
 big_kb=$peak_kb
 check_memory chaser
 expect_trace_prefix "out 888 0"
@@ -65,10 +65,10 @@ expect_trace_prefix "out 888 0" "out 888 0" \
   "out 888 1"
 stop_last
 
-start_shown "$small/switchpanel" '^   Velmo 1\.0  by '
+start_shown "$small/switchpanel" "$PANEL_TITLE"
 small_kb=$peak_kb
 stop_last
-start_shown "$big/switchpanel" '^   Velmo 1\.0  by '
+start_shown "$big/switchpanel" "$PANEL_TITLE"
 big_kb=$peak_kb
 check_memory switchpanel
 click_at "$wid" 56 76 # "Aktiver vifte 1"

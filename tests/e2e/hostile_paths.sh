@@ -40,7 +40,7 @@ for kind in folder fifo zero loop; do
   make_settings "$kind" "$folder/Velmo1.ini"
   make_settings "$kind" "$folder/Velmo.ini"
 
-  start_on chaser '^Velmo 1\.1 by '
+  start_on chaser "$CHASER_TITLE"
   # "Løpelys 1": with every interval 0 it only clears the port. Each time at
   # another point, as xdotool waits in vain for a move to where the pointer is.
   x=$((x + 2))
@@ -51,7 +51,7 @@ for kind in folder fifo zero loop; do
   (($(trace_events | wc -l) == 2)) || fail "$kind: a step timer fired"
   stop_last
 
-  start_on switchpanel '^   Velmo 1\.0  by '
+  start_on switchpanel "$PANEL_TITLE"
   stop_last
   echo "$kind: both programs started as on a missing file"
 done

@@ -75,7 +75,7 @@ start_once() {
   ((status == 1)) || fail "$program ended with status $status after its report, expected 1"
 }
 
-for _ in 1 2 3 4 5 6; do start_once chaser '^Velmo 1\.1 by '; done
-for _ in 1 2 3; do start_once switchpanel '^   Velmo 1\.0  by '; done
+for _ in 1 2 3 4 5 6; do start_once chaser "$CHASER_TITLE"; done
+for _ in 1 2 3; do start_once switchpanel "$PANEL_TITLE"; done
 ((shown + reported == 9)) || fail "only $((shown + reported)) of 9 starts settled"
 echo "rewritten settings files ok: $shown windows, $reported reports of the bad step time"

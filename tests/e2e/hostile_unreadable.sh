@@ -17,7 +17,7 @@ make_program_folder "$folder" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
 chmod 0 "$folder/Velmo1.ini" "$folder/Velmo.ini"
 
 start_unprivileged "$folder/chaser"
-wid=$(wait_window '^Velmo 1\.1 by ')
+wid=$(wait_window "$CHASER_TITLE")
 wait_trace_count 1
 click_at "$wid" 40 76 # "Løpelys 1": with every interval 0 it only clears the port
 wait_trace_count 2
@@ -29,7 +29,7 @@ wait "$LAST_PID" 2>/dev/null || true
 
 : >"$WORK/trace"
 start_unprivileged "$folder/switchpanel"
-wait_window '^   Velmo 1\.0  by ' >/dev/null
+wait_window "$PANEL_TITLE" >/dev/null
 wait_trace_count 1
 expect_trace_prefix "out 888 0"
 echo "unreadable settings files ok"

@@ -96,6 +96,32 @@ make_program_folder() {
   return 0
 }
 
+# Title patterns of the programs' main windows.
+CHASER_TITLE='^Velmo 1\.1 by '
+PANEL_TITLE='^   Velmo 1\.0  by '
+
+# start_example PROGRAM: chaser or switchpanel in the program folder
+# $WORK/PROGRAM with its example settings file, started; waits for its main
+# window. $LAST_PID is its pid, $LAST_WINDOW the window's id.
+start_example() {
+  local program=$1 settings title
+  case $program in
+    chaser) settings=Velmo1.ini title=$CHASER_TITLE ;;
+    switchpanel) settings=Velmo.ini title=$PANEL_TITLE ;;
+    *) fail "start_example: no example settings for $program" ;;
+  esac
+  make_program_folder "$WORK/$program" "$program" "$VELMO_EXAMPLES/$settings"
+  start_program "$WORK/$program/$program"
+  LAST_WINDOW=$(wait_window "$title")
+}
+
+# start_monitor_watch: "portmonitor --watch" from the program folder
+# $WORK/portmonitor, started; $LAST_PID is its pid.
+start_monitor_watch() {
+  make_program_folder "$WORK/portmonitor" portmonitor
+  start_program "$WORK/portmonitor/portmonitor" --watch
+}
+
 # start_program PATH [ARGS...]: starts it in the background; $LAST_PID is its pid.
 start_program() {
   "$@" >"$WORK/$(basename "$1").out" 2>&1 &

@@ -5,8 +5,6 @@ source "$E2E_LIB"
 e2e_setup
 [[ -f "${OUT_ONLY_PORT_LIBRARY:-}" ]] ||
   fail "OUT_ONLY_PORT_LIBRARY must name the test library with PortOut alone"
-chaser_title='^Velmo 1\.1 by '
-panel_title='^   Velmo 1\.0  by '
 
 nothing_written() {
   [[ ! -e "$WORK/port-888" ]] || fail "the register was written: $(od -An -tu1 "$WORK/port-888")"
@@ -20,7 +18,7 @@ rm "$folder/libvelmoport.so"
 start_program "$folder/chaser"
 expect_fatal_report "$LAST_PID" chaser "Cannot load the port library $folder/libvelmoport.so: \
 cannot open shared object file: No such file or directory. Put the libvelmoport.so of this \
-version of Velmo beside the program." "$chaser_title"
+version of Velmo beside the program." "$CHASER_TITLE"
 nothing_written
 
 # A text file in its place: switchpanel's start-up write fails the same way.
@@ -31,7 +29,7 @@ printf 'This is where the port library belongs.\nIt was overwritten by a note.\n
 start_program "$folder/switchpanel"
 expect_fatal_report "$LAST_PID" switchpanel "Cannot load the port library \
 $folder/libvelmoport.so: invalid ELF header. Replace it with the libvelmoport.so of this \
-version of Velmo." "$panel_title"
+version of Velmo." "$PANEL_TITLE"
 nothing_written
 
 # Without PortIn: switchpanel's start-up needs PortOut alone, so the window
@@ -41,7 +39,7 @@ make_program_folder "$folder" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
 cp "$OUT_ONLY_PORT_LIBRARY" "$folder/libvelmoport.so"
 start_program "$folder/switchpanel"
 pid=$LAST_PID
-wid=$(wait_window "$panel_title")
+wid=$(wait_window "$PANEL_TITLE")
 click_at "$wid" 56 76 # "Aktiver vifte 1"
 expect_fatal_report "$pid" switchpanel "The port library $folder/libvelmoport.so has no entry \
 PortIn: undefined symbol: PortIn. Replace it with the libvelmoport.so of this version of Velmo."

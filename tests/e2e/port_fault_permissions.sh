@@ -11,7 +11,6 @@ trap 'chmod u+w "$WORK/locked" 2>/dev/null || true; _e2e_cleanup' EXIT # a user 
 require_unprivileged
 : >"$WORK/trace"
 give_to_unprivileged "$WORK/trace"
-chaser_title='^Velmo 1\.1 by '
 make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
 make_program_folder "$WORK/velmo" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
 choose_another="or choose another register with VELMO_PORT=sim:PATH."
@@ -22,7 +21,7 @@ export VELMO_PORT="sim:$locked/port-888"
 start_unprivileged "$WORK/velmo/chaser"
 expect_fatal_report "$LAST_PID" chaser "Cannot create the port register $locked/port-888: \
 Permission denied. Check that its folder $locked exists and that you may write there, \
-$choose_another" "$chaser_title"
+$choose_another" "$CHASER_TITLE"
 [[ -z "$(ls -A "$locked")" ]] || fail "files appeared in the locked folder: $(ls -A "$locked")"
 
 closed="$WORK/closed-888"
@@ -31,7 +30,7 @@ chmod 0 "$closed"
 export VELMO_PORT="sim:$closed"
 start_unprivileged "$WORK/velmo/switchpanel"
 expect_fatal_report "$LAST_PID" switchpanel "Cannot open the port register $closed: \
-Permission denied. Check that you may read and write it, $choose_another" '^   Velmo 1\.0  by '
+Permission denied. Check that you may read and write it, $choose_another" "$PANEL_TITLE"
 chmod 600 "$closed"
 [[ $(od -An -tu1 "$closed" | tr -d ' ') == 42 ]] || fail "the closed register was changed"
 
@@ -42,7 +41,7 @@ export VELMO_PORT="sim:$free/port-888" VELMO_PORT_TRACE="$locked/trace"
 start_unprivileged "$WORK/velmo/chaser"
 expect_fatal_report "$LAST_PID" chaser "Cannot open the port trace $locked/trace \
 (VELMO_PORT_TRACE): Permission denied. Choose a file in a folder you may write, or unset \
-VELMO_PORT_TRACE." "$chaser_title"
+VELMO_PORT_TRACE." "$CHASER_TITLE"
 [[ ! -e "$free/port-888" ]] || fail "the chaser wrote the register without its trace"
 
 # A register that exists needs no write permission on its folder.
@@ -52,7 +51,7 @@ chmod 555 "$locked"
 give_to_unprivileged "$locked/port-888"
 export VELMO_PORT="sim:$locked/port-888" VELMO_PORT_TRACE="$WORK/trace"
 start_unprivileged "$WORK/velmo/chaser"
-wait_window "$chaser_title" >/dev/null
+wait_window "$CHASER_TITLE" >/dev/null
 wait_trace_count 1
 expect_trace_prefix "out 888 0"
 [[ $(od -An -tu1 "$locked/port-888" | tr -d ' ') == 0 ]] || fail "the register does not hold 0"

@@ -7,14 +7,10 @@ e2e_setup
 reg="$WORK/port-888"
 register_byte() { od -An -tu1 "$reg" | tr -d ' '; }
 
-make_program_folder "$WORK/velmo" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
-make_program_folder "$WORK/velmo" portmonitor
-start_program "$WORK/velmo/portmonitor" --watch
+start_monitor_watch
 monitor=$LAST_PID
-start_program "$WORK/velmo/switchpanel"
-panel=$LAST_PID
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+panel=$LAST_PID wid=$LAST_WINDOW
 wait_trace_count 1
 
 # "Aktiver" of line k: column k at 8 + 104 (k - 1), top row, centre.
@@ -37,9 +33,8 @@ wait_until 10 _monitor_shows_4 || fail "the monitor lost the register: $(cat "$W
 kill "$panel"
 
 # "Løpelys 1" writes a byte every 100 ms, eight a cycle.
-start_program "$WORK/velmo/chaser"
-chaser=$LAST_PID
-wid=$(wait_window '^Velmo 1\.1 by ')
+start_example chaser
+chaser=$LAST_PID wid=$LAST_WINDOW
 click_at "$wid" 40 76 # "Løpelys 1"
 for fault in "truncate -s 0 $reg" "rm $reg"; do
   count=$(trace_events | wc -l)

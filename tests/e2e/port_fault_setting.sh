@@ -14,11 +14,11 @@ hw:parport0."
 
 make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
 start_program "$WORK/velmo/chaser"
-expect_fatal_report "$LAST_PID" chaser "$report" '^Velmo 1\.1 by '
+expect_fatal_report "$LAST_PID" chaser "$report" "$CHASER_TITLE"
 
 make_program_folder "$WORK/velmo" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
 start_program "$WORK/velmo/switchpanel"
-expect_fatal_report "$LAST_PID" switchpanel "$report" '^   Velmo 1\.0  by '
+expect_fatal_report "$LAST_PID" switchpanel "$report" "$PANEL_TITLE"
 
 make_program_folder "$WORK/velmo" portmonitor
 start_program "$WORK/velmo/portmonitor"

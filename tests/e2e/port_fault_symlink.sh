@@ -19,14 +19,10 @@ target_unchanged() {
 }
 echo keep >"$target"
 
-make_program_folder "$WORK/velmo" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
-make_program_folder "$WORK/velmo" portmonitor
-start_program "$WORK/velmo/portmonitor" --watch
+start_monitor_watch
 monitor=$LAST_PID
-start_program "$WORK/velmo/switchpanel"
-panel=$LAST_PID
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+panel=$LAST_PID wid=$LAST_WINDOW
 click_at "$wid" 56 76 # "Aktiver vifte 1"
 wait_trace_count 3
 replace_register_by_link
@@ -41,9 +37,8 @@ kill -0 "$monitor" || fail "the monitor ended"
 
 # The chaser, stepping through "Løpelys 1", stops at its next step.
 rm "$reg"
-start_program "$WORK/velmo/chaser"
-chaser=$LAST_PID
-wid=$(wait_window '^Velmo 1\.1 by ')
+start_example chaser
+chaser=$LAST_PID wid=$LAST_WINDOW
 click_at "$wid" 40 76
 count=$(trace_events | wc -l)
 wait_trace_count $((count + 4))

@@ -8,10 +8,10 @@ make_program_folder "$WORK/chaser" chaser "$VELMO_TEST_DATA/switchpanel/shared_r
 make_program_folder "$WORK/panel" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
 
 start_program "$WORK/chaser/chaser"
-chaser=$(wait_window '^Velmo 1\.1 by ')
+chaser=$(wait_window "$CHASER_TITLE")
 wait_trace_count 1
 start_program "$WORK/panel/switchpanel"
-panel=$(wait_window '^   Velmo 1\.0  by ')
+panel=$(wait_window "$PANEL_TITLE")
 wait_trace_count 2
 xdotool windowmove --sync "$panel" 0 300 # both open at the top-left corner
 

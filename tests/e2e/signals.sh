@@ -5,10 +5,8 @@ source "$E2E_LIB"
 e2e_setup
 
 # The chaser, mid-pattern: the lines keep the last step's byte.
-make_program_folder "$WORK/chaser" chaser "$VELMO_EXAMPLES/Velmo1.ini"
-start_program "$WORK/chaser/chaser"
-chaser_pid=$LAST_PID
-wid=$(wait_window '^Velmo 1\.1 by ')
+start_example chaser
+chaser_pid=$LAST_PID wid=$LAST_WINDOW
 wait_trace_count 1
 click_at "$wid" 40 76
 wait_trace_count 5
@@ -22,10 +20,8 @@ sleep 0.3 # longer than a step: a timer still running would write now
 
 # The switch panel, hidden in the notification area, with a line switched on.
 : >"$WORK/trace"
-make_program_folder "$WORK/panel" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-start_program "$WORK/panel/switchpanel"
-panel_pid=$LAST_PID
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+panel_pid=$LAST_PID wid=$LAST_WINDOW
 wait_trace_count 1
 click_at "$wid" 56 76 # "Aktiver vifte 1"
 wait_trace_count 3

@@ -4,9 +4,8 @@
 source "$E2E_LIB"
 e2e_setup
 
-make_program_folder "$WORK/panel" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-start_program "$WORK/panel/switchpanel"
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+wid=$LAST_WINDOW
 wait_trace_count 1
 expect_trace_prefix "out 888 0"
 

@@ -11,9 +11,8 @@ E2E_PIDS="$E2E_PIDS $!"
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_until 20 wm_running || fail "icewm did not start"
 
-make_program_folder "$WORK/panel" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-start_program "$WORK/panel/switchpanel"
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+wid=$LAST_WINDOW
 
 wm_state() { xprop -id "$wid" WM_STATE 2>/dev/null | awk '/window state:/ {print $3}'; }
 iconic() { [[ $(wm_state) == Iconic ]]; }

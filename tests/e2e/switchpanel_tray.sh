@@ -6,9 +6,8 @@ E2E_WM=icewm
 source "$E2E_LIB"
 e2e_setup
 
-make_program_folder "$WORK/panel" switchpanel "$VELMO_EXAMPLES/Velmo.ini"
-start_program "$WORK/panel/switchpanel"
-wid=$(wait_window '^   Velmo 1\.0  by ')
+start_example switchpanel
+wid=$LAST_WINDOW
 wait_trace_count 1
 
 # Our icons docked in the tray: icewm embeds each in a YXTrayEmbedder window.
