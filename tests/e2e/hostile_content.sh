@@ -26,36 +26,24 @@ ten_mb_line() { head -c $((10 * 1024 * 1024)) /dev/zero | tr '\0' 'x'; }
   printf '\n'
 } >"$folder/Velmo.ini"
 
+report="$folder/Velmo1.ini [timer2] tiden1 = 65536␀␛[31m: a step time must be 0 to 65535 ms"
 start_program "$folder/chaser"
-pid=$LAST_PID
-report="chaser: $folder/Velmo1.ini [timer2] tiden1 = 65536␀␛[31m: a step time must be 0 to 65535 ms"
-_reported() { grep -sqxF "$report" "$WORK/chaser.out"; }
-wait_until 20 _reported || fail "no report of the bad step time: $(cat -A "$WORK/chaser.out")"
-box=$(wait_window '^chaser$')
-if xdotool search --onlyvisible --name '^Velmo 1\.1 by ' >/dev/null 2>&1; then
-  fail "the chaser window showed despite the failed start-up"
-fi
-xdotool windowfocus --sync "$box" key Return
-status=0
-wait "$pid" || status=$?
-((status == 1)) || fail "the chaser ended with status $status, expected 1"
+expect_fatal_report "$LAST_PID" chaser "$report" "$CHASER_TITLE"
 expect_trace_prefix "out 888 0"
 
 # SIGTERM while the report shows ends the program as closing the report does.
 start_program "$folder/chaser"
 pid=$LAST_PID
+_reported() { grep -sqxF "chaser: $report" "$WORK/chaser.out"; }
 wait_until 20 _reported || fail "no report of the bad step time the second time"
 wait_window '^chaser$' >/dev/null
 kill -TERM "$pid"
-_ended() { ! kill -0 "$pid" 2>/dev/null; }
-wait_until 10 _ended || fail "the chaser ignored SIGTERM while its report showed"
-status=0
-wait "$pid" || status=$?
-((status == 1)) || fail "the chaser ended with status $status on SIGTERM, expected 1"
+wait_exit "$pid"
+((EXIT_STATUS == 1)) || fail "the chaser ended with status $EXIT_STATUS on SIGTERM, expected 1"
 
 : >"$WORK/trace"
 start_program "$folder/switchpanel"
-wid=$(wait_window '^   Velmo 1\.0  by ')
+wid=$(wait_window "$PANEL_TITLE")
 click_at "$wid" 56 76 # Command1, with its long caption
 wait_trace_count 3
 expect_trace_prefix "out 888 0" "in 888 0" "out 888 1"
