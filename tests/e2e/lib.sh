@@ -16,6 +16,14 @@ fail() {
 _e2e_cleanup() {
   local status=$? pid reports
   for pid in ${E2E_PIDS:-}; do kill "$pid" 2>/dev/null || true; done
+  # A program stuck where SIGTERM cannot reach it must fail the test, not
+  # hold it until the CTest timeout.
+  _all_ended() { for pid in ${E2E_PIDS:-}; do kill -0 "$pid" 2>/dev/null && return 1; done; return 0; }
+  if ! wait_until 5 _all_ended; then
+    echo "FAIL: a program did not end on SIGTERM" >&2
+    for pid in ${E2E_PIDS:-}; do kill -KILL "$pid" 2>/dev/null || true; done
+    status=1
+  fi
   wait 2>/dev/null || true
   # In a sanitizer build, a report from any program (printed as it ended, too)
   # fails the test.
