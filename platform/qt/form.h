@@ -9,7 +9,9 @@
 namespace velmo::qt {
 
 // Window designs give sizes in twips: 15 twips are one pixel at 96 dpi.
-constexpr int twipsToPixels(int twips) { return twips / 15; }
+constexpr int twipsToPixels(int twips) {
+  return twips / 15;
+}
 QRect twipsToPixels(const QRect& twips);
 
 // A fixed-size top-level window: white client area of the designed size,
