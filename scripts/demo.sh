@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default
+cmake --build --preset default --target chaser switchpanel portmonitor velmoport
 
 if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   echo "Built into build/bin, but there is no display to show the windows on." >&2
