@@ -5,11 +5,8 @@
 namespace velmo {
 
 double roundHalfToEven(float x) {
-  const double floor = std::floor(static_cast<double>(x));
-  const double fraction = x - floor;
-  if (fraction < 0.5) return floor;
-  if (fraction > 0.5) return floor + 1;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+  // nearbyint rounds in the current mode, which is to nearest, halves to even.
+  return std::nearbyint(static_cast<double>(x));
 }
 
 void PanelTray::fillTrayIconData() {
