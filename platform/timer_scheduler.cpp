@@ -17,17 +17,16 @@ void TimerScheduler::setScheduleChanged(std::function<void()> callback) {
   scheduleChanged_ = std::move(callback);
 }
 
-Instant TimerScheduler::countdownStart(std::chrono::milliseconds interval) const {
-  const Instant now = clock_.now();
-  if (!runningDue_ || *runningDue_ + interval < now) return now;
-  return *runningDue_;
+void TimerScheduler::arm(WindowTimer& timer, std::chrono::milliseconds interval) {
+  if (timer.countdown_) countdowns_.erase(*timer.countdown_);
+  const Instant from = runningDue_ ? *runningDue_ : clock_.now();
+  insert(timer, Entry{from + interval, nextSequence_++, &timer});
+  notifyChanged();
 }
 
-void TimerScheduler::arm(WindowTimer& timer, Instant due) {
-  if (timer.countdown_) countdowns_.erase(*timer.countdown_);
-  timer.countdown_ = Entry{due, nextSequence_++, &timer};
-  countdowns_.insert(*timer.countdown_);
-  notifyChanged();
+void TimerScheduler::insert(WindowTimer& timer, Entry entry) {
+  timer.countdown_ = entry;
+  countdowns_.insert(entry);
 }
 
 void TimerScheduler::disarm(WindowTimer& timer) {
@@ -53,8 +52,29 @@ void TimerScheduler::runDue() {
     // (sequences are unique), without touching a timer that handler destroyed.
     if (!countdowns_.contains(entry)) continue;
     runningDue_ = entry.due;
+    const std::uint64_t firstStarted = nextSequence_;
     entry.timer->fire();
+    resyncIfOverdue(firstStarted);
   }
+}
+
+void TimerScheduler::resyncIfOverdue(std::uint64_t firstStarted) {
+  // Sequences are unique and increase, so these are exactly the countdowns
+  // the handler started and did not stop, restart or destroy with its timer.
+  std::vector<Entry> started;
+  for (const Entry& entry : countdowns_) {
+    if (entry.sequence >= firstStarted) started.push_back(entry);
+  }
+  const Instant now = clock_.now();
+  // The earliest started countdown is the first one collected.
+  if (started.empty() || started.front().due >= now) return;
+  const Instant lateness = now - *runningDue_;
+  for (Entry entry : started) {
+    countdowns_.erase(entry);
+    entry.due += lateness;
+    insert(*entry.timer, entry);
+  }
+  notifyChanged();
 }
 
 void TimerScheduler::notifyChanged() const {

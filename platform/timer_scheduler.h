@@ -16,6 +16,16 @@ class WindowTimer;
 // countdowns due at the same instant run in the order they were started.
 // A driver (the virtual timeline in tests, the real-time driver on the Qt
 // event loop) calls runDue() when nextDue() has come.
+//
+// Where a countdown counts from:
+//  - started outside a handler (a click), from now;
+//  - started while a handler runs (the firing timer's own next countdown
+//    included), from the instant that handler was due, so cascades do not
+//    creep late. When the handler returns, if any countdown it started and
+//    left running would already be overdue from there (the handler ran late
+//    by more than that interval), all of them count from now instead: the
+//    steps of a cycle keep their interval order and resync to the late
+//    instant rather than running a burst of missed ones.
 class TimerScheduler {
  public:
   explicit TimerScheduler(const Clock& clock);
@@ -24,7 +34,9 @@ class TimerScheduler {
 
   const Clock& clock() const { return clock_; }
 
-  // Due instant of the earliest running countdown, if any.
+  // Due instant of the earliest running countdown, if any. While a handler
+  // runs, the countdowns it started are taken as counting from its due
+  // instant, the earliest they can be due once it returns.
   std::optional<Instant> nextDue() const;
 
   // Runs every countdown due at clock().now(). What is due is collected
@@ -35,11 +47,6 @@ class TimerScheduler {
 
   // Called whenever nextDue() may have changed, so a driver can re-arm.
   void setScheduleChanged(std::function<void()> callback);
-
-  // The instant a countdown started now counts from: the due instant of the
-  // handler that is running (drift-free cascades), otherwise now. A countdown
-  // that would already be overdue from there starts from now instead.
-  Instant countdownStart(std::chrono::milliseconds interval) const;
 
  private:
   friend class WindowTimer;
@@ -53,9 +60,14 @@ class TimerScheduler {
     bool operator==(const Entry& other) const = default;
   };
 
-  // Starts (or restarts) the countdown of timer, due at `due`.
-  void arm(WindowTimer& timer, Instant due);
+  // Starts (or restarts) the countdown of timer, due `interval` after the
+  // instant it counts from (see above).
+  void arm(WindowTimer& timer, std::chrono::milliseconds interval);
   void disarm(WindowTimer& timer);
+  void insert(WindowTimer& timer, Entry entry);
+  // After a handler: moves the countdowns it started (sequences from
+  // firstStarted on) to count from now if any of them is overdue.
+  void resyncIfOverdue(std::uint64_t firstStarted);
   void notifyChanged() const;
 
   const Clock& clock_;

@@ -9,7 +9,9 @@ namespace velmo {
 WindowTimer::WindowTimer(TimerScheduler& scheduler, std::function<void()> handler)
     : scheduler_(scheduler), handler_(std::move(handler)) {}
 
-WindowTimer::~WindowTimer() { scheduler_.disarm(*this); }
+WindowTimer::~WindowTimer() {
+  scheduler_.disarm(*this);
+}
 
 void WindowTimer::setInterval(long long milliseconds) {
   if (milliseconds < 0 || milliseconds > kMaxInterval) {
@@ -17,9 +19,11 @@ void WindowTimer::setInterval(long long milliseconds) {
                                " ms, not " + std::to_string(milliseconds));
   }
   interval_ = static_cast<int>(milliseconds);
-  if (interval_ == 0) scheduler_.disarm(*this);
-  // A timer that was enabled with interval 0 starts counting once it has one.
-  else if (enabled_ && !countdown_) start();
+  if (interval_ == 0) {
+    scheduler_.disarm(*this);
+  } else if (enabled_ && !countdown_) {
+    start();  // it was enabled with interval 0: it starts counting once it has one
+  }
 }
 
 void WindowTimer::setEnabled(bool enabled) {
@@ -34,13 +38,12 @@ void WindowTimer::setEnabled(bool enabled) {
 
 void WindowTimer::start() {
   if (interval_ == 0) return;
-  const std::chrono::milliseconds interval{interval_};
-  scheduler_.arm(*this, scheduler_.countdownStart(interval) + interval);
+  scheduler_.arm(*this, std::chrono::milliseconds{interval_});
 }
 
 void WindowTimer::fire() {
-  // A timer that stays enabled counts its next interval from the instant this
-  // one was due; the handler may stop or restart that countdown.
+  // A timer that stays enabled counts its next interval from the same base as
+  // the countdowns its handler starts; the handler may stop or restart it.
   start();
   handler_();
 }

@@ -13,7 +13,8 @@ namespace velmo {
 //  - enabled going from false to true starts a countdown of the full interval;
 //    setting true on an enabled timer leaves its countdown running;
 //  - false stops the countdown; interval 0 never fires;
-//  - after it fires, the next countdown starts from the instant it was due.
+//  - after it fires, the next countdown counts from the instant it was due,
+//    or with its handler's countdowns from now after a stall (TimerScheduler).
 class WindowTimer {
  public:
   static constexpr long long kMaxInterval = 65535;

@@ -197,6 +197,37 @@ TEST_F(ChaserTest, Pattern1ClickedDuringPattern2RunsPattern1WithItsRestart) {
                              steps(2550, 100, {1, 2, 4, 8, 16, 32, 64}));
 }
 
+struct LateRestart {
+  void (Chaser::*click)();
+  std::chrono::milliseconds untilJustBefore;  // the restart timer is due 10 ms later
+  std::chrono::milliseconds stall;            // longer than the group's shortest interval
+  Writes fromTheRestart;
+};
+
+class ChaserLateRestartTest : public ChaserTest,
+                              public ::testing::WithParamInterface<LateRestart> {};
+
+TEST_P(ChaserLateRestartTest, NextCycleComesInOrderFromTheLateInstant) {
+  loadExample();
+  (chaser.get()->*GetParam().click)();
+  run(GetParam().untilJustBefore);
+  timeline.stall(GetParam().stall);
+  EXPECT_EQ(run(1650ms), GetParam().fromTheRestart);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachPattern, ChaserLateRestartTest,
+    ::testing::Values(
+        LateRestart{&Chaser::Command1_Click, 790ms, 160ms,
+                    Writes{"950:128"} + steps(1050, 100, kSweepUp) + steps(1850, 100, kSweepUp)},
+        LateRestart{&Chaser::Command2_Click, 1590ms, 170ms,
+                    Writes{"1760:1"} + steps(1860, 100, kSweepUp) + steps(2660, 100, kSweepDown)},
+        LateRestart{&Chaser::Command3_Click,
+                    890ms,
+                    150ms,
+                    {"1040:231", "1170:24", "1300:0", "1420:24", "1540:0", "1540:231", "1740:0",
+                     "1940:231", "2070:24", "2200:0", "2320:24", "2440:0", "2440:231", "2640:0"}}));
+
 // --- Unusual settings --------------------------------------------------------
 
 struct RestartOff {

@@ -109,6 +109,32 @@ TEST_F(TimerFixture, CountdownStartedInAHandlerCountsFromThatHandlersDueInstant)
   EXPECT_EQ(log, (Log{"a@100", "b@130"}));
 }
 
+TEST_F(TimerFixture, CountdownsOneHandlerStartsShareOneBaseAlsoAfterAStall) {
+  WindowTimer& restart = add("restart", 300);  // stays enabled: its next countdown is one of them
+  WindowTimer& a = add("a", 100);
+  WindowTimer& b = add("b", 200);
+  WindowTimer& stopped = add("stopped", 10);
+  onFire["restart"] = [&] {
+    b.setEnabled(true);
+    a.setEnabled(true);
+    stopped.setEnabled(true);
+    stopped.setEnabled(false);  // no longer counts, so it cannot force a resync
+  };
+  onFire["a"] = [&] { a.setEnabled(false); };
+  onFire["b"] = [&] { b.setEnabled(false); };
+  restart.setEnabled(true);
+  // 50 ms late, less than the shortest interval: all count from the due instant 300.
+  timeline.advance(290ms);
+  timeline.stall(60ms);
+  timeline.advance(240ms);
+  EXPECT_EQ(log, (Log{"restart@350", "a@400", "b@500"}));
+  // 160 ms late: a would be overdue from 600, so all count from 760, in interval order.
+  log.clear();
+  timeline.stall(170ms);
+  timeline.advance(300ms);
+  EXPECT_EQ(log, (Log{"restart@760", "a@860", "b@960", "restart@1060"}));
+}
+
 TEST_F(TimerFixture, ZeroDelayRestartInAHandlerDoesNotRunInTheSamePass) {
   WindowTimer& a = add("a", 10);
   WindowTimer& b = add("b", 10);
