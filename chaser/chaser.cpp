@@ -63,22 +63,25 @@ void Chaser::loadInterval(int number, const std::string& path) {
 }
 
 void Chaser::Command1_Click() {
-  startPattern({9, 22}, kPattern1);
+  startPattern(kPattern1);
 }
 void Chaser::Command2_Click() {
-  startPattern(kStepTimers, kPattern2);
+  startPattern(kPattern2);
 }
 void Chaser::Command3_Click() {
-  startPattern(kPattern2, kPattern3);
+  startPattern(kPattern3);
 }
 void Chaser::Command4_Click() {
-  startPattern(kStepTimers, kNoTimers);
+  startPattern(kNoTimers);
 }
 
-void Chaser::startPattern(TimerRange off, TimerRange on) {
+void Chaser::startPattern(TimerRange group) {
+  // Stopping the group too, not only the other patterns, makes a click on the
+  // running pattern start it afresh: timers still counting would otherwise
+  // keep their old phase while the fired ones start from the click.
   port_.PortOut(kDataPort, 0);
-  setEnabled(off, false);
-  setEnabled(on, true);
+  setEnabled(kStepTimers, false);
+  setEnabled(group, true);
 }
 
 void Chaser::setEnabled(TimerRange timers, bool enabled) {

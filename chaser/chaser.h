@@ -37,6 +37,8 @@ class Chaser {
   // a step time (0 to 65535 ms); nothing more is written then.
   void Form_Load();
 
+  // Each writes 0 and stops every step timer; a pattern button then starts
+  // its group from the click, afresh also when that pattern already runs.
   void Command1_Click();  // "Løpelys 1"
   void Command2_Click();  // "Løpelys 2"
   void Command3_Click();  // "Løpelys 3"
@@ -64,8 +66,9 @@ class Chaser {
   void fireOnce(int number);
   // A restart timer: its step, then enables its whole group again.
   void fireAndRestart(TimerRange group);
-  // Writes 0, disables `off`, then enables `on`.
-  void startPattern(TimerRange off, TimerRange on);
+  // Writes 0, disables every step timer, then enables `group`, so each of its
+  // timers counts from now as from idle.
+  void startPattern(TimerRange group);
   void setEnabled(TimerRange timers, bool enabled);
   void loadInterval(int number, const std::string& path);
 

@@ -228,6 +228,54 @@ INSTANTIATE_TEST_SUITE_P(
                     {"1040:231", "1170:24", "1300:0", "1420:24", "1540:0", "1540:231", "1740:0",
                      "1940:231", "2070:24", "2200:0", "2320:24", "2440:0", "2440:231", "2640:0"}}));
 
+// What `click` writes over `span` when it finds a chaser with the example
+// intervals idle at `at`.
+Writes fromIdle(void (Chaser::*click)(), std::chrono::milliseconds at,
+                std::chrono::milliseconds span) {
+  VirtualTimeline timeline;
+  EventLog events;
+  test::RecordingPort port{timeline, events};
+  Chaser chaser(timeline.scheduler(), port, test::kExamplesFolder);
+  chaser.Form_Load();
+  timeline.advance(at);
+  port.takeWrites();
+  (chaser.*click)();
+  timeline.advance(span);
+  return port.takeWrites();
+}
+
+struct ClickWhileRunning {
+  void (Chaser::*running)();
+  std::chrono::milliseconds at;  // after `running` was clicked
+  void (Chaser::*click)();
+};
+
+class ChaserClickWhileRunningTest : public ChaserTest,
+                                    public ::testing::WithParamInterface<ClickWhileRunning> {};
+
+TEST_P(ChaserClickWhileRunningTest, StartsThePatternAfreshAsFromIdle) {
+  const ClickWhileRunning& row = GetParam();
+  loadExample();
+  (chaser.get()->*row.running)();
+  run(row.at);
+  (chaser.get()->*row.click)();
+  EXPECT_EQ(port.takeWrites() + run(3500ms), fromIdle(row.click, row.at, 3500ms))
+      << "clicked at " << row.at.count() << " ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtPointsOfTheCycle, ChaserClickWhileRunningTest,
+    ::testing::Values(ClickWhileRunning{&Chaser::Command1_Click, 50ms, &Chaser::Command1_Click},
+                      ClickWhileRunning{&Chaser::Command1_Click, 350ms, &Chaser::Command1_Click},
+                      ClickWhileRunning{&Chaser::Command1_Click, 1250ms, &Chaser::Command1_Click},
+                      ClickWhileRunning{&Chaser::Command2_Click, 350ms, &Chaser::Command2_Click},
+                      ClickWhileRunning{&Chaser::Command2_Click, 1250ms, &Chaser::Command2_Click},
+                      ClickWhileRunning{&Chaser::Command2_Click, 2050ms, &Chaser::Command2_Click},
+                      ClickWhileRunning{&Chaser::Command3_Click, 200ms, &Chaser::Command3_Click},
+                      ClickWhileRunning{&Chaser::Command3_Click, 450ms, &Chaser::Command3_Click},
+                      ClickWhileRunning{&Chaser::Command3_Click, 1000ms, &Chaser::Command3_Click},
+                      ClickWhileRunning{&Chaser::Command2_Click, 350ms, &Chaser::Command1_Click}));
+
 // --- Unusual settings --------------------------------------------------------
 
 struct RestartOff {
