@@ -4,6 +4,7 @@
 #include <QWindow>
 
 #include "platform/qt/fatal_error.h"
+#include "platform/qt/fitted_caption.h"
 #include "switchpanel/form1_design.h"
 #include "switchpanel/panel_window.h"
 
@@ -81,7 +82,7 @@ void Form1::addButtons() {
 
 void Form1::mirror(int button, const SwitchPanel::Button& state) {
   QPushButton* widget = commandButton(button);
-  widget->setText(QString::fromStdString(state.caption));
+  setFittedCaption(*widget, QString::fromStdString(state.caption));
   widget->setEnabled(state.enabled);
 }
 

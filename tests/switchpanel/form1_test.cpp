@@ -1,5 +1,6 @@
-// The panel window on Qt's offscreen platform: layout, captions, focus order,
-// real button clicks reaching the port, and the notification-area icon.
+// The panel window on Qt's offscreen platform: layout, captions fitted to
+// their buttons, focus order, real button clicks reaching the port, and the
+// notification-area icon.
 #include "switchpanel/form1.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +22,13 @@
 namespace velmo::qt {
 namespace {
 
-// Captions of the settings file the window tests read.
+// Captions of the settings file the window tests read: one short, one that
+// fits a smaller font, one that fits no readable font.
 const char* captionOf(const std::string& key) {
   if (key == "command1") return "Aktiver vifte 1";
   if (key == "command3") return "Slå på vifte 2";
+  if (key == "command12") return "Deaktiver blacklight";
+  if (key == "command14") return "Deaktiver lyset i gården bak låven";
   return "";
 }
 
@@ -83,8 +87,36 @@ TEST_F(Form1Test, ButtonsMirrorTheCoreAfterStartUp) {
   for (int button = 1; button <= kButtonCount; ++button) {
     const QPushButton* widget = window.commandButton(button);
     EXPECT_EQ(widget->isEnabled(), button % 2 == 1) << "Command" << button;
-    EXPECT_EQ(widget->text(), captionOf("command" + std::to_string(button))) << button;
+    if (button != 14) {
+      EXPECT_EQ(widget->text(), captionOf("command" + std::to_string(button))) << button;
+    }
   }
+}
+
+TEST_F(Form1Test, CaptionsThatDoNotFitShrinkThenAreCut) {
+  const QFont normal = window.font();
+  const auto shownWidth = [](const QPushButton* button) {
+    return QFontMetrics(button->font()).horizontalAdvance(button->text());
+  };
+  const int room = window.commandButton(1)->width();
+
+  const QPushButton* fits = window.commandButton(1);
+  EXPECT_EQ(fits->font(), normal);
+  EXPECT_TRUE(fits->toolTip().isEmpty());
+
+  const QPushButton* shrunk = window.commandButton(12);
+  EXPECT_EQ(shrunk->text(), "Deaktiver blacklight");
+  EXPECT_LT(shrunk->font().pointSizeF(), normal.pointSizeF());
+  EXPECT_GE(shrunk->font().pointSizeF(), 7);
+  EXPECT_LE(shownWidth(shrunk), room);
+  EXPECT_EQ(shrunk->toolTip(), "Deaktiver blacklight");
+
+  const QPushButton* cut = window.commandButton(14);
+  EXPECT_TRUE(cut->text().startsWith("Deaktiver")) << cut->text().toStdString();
+  EXPECT_TRUE(cut->text().endsWith(QChar(0x2026))) << cut->text().toStdString();
+  EXPECT_EQ(cut->font().pointSizeF(), 7);
+  EXPECT_LE(shownWidth(cut), room);
+  EXPECT_EQ(cut->toolTip(), "Deaktiver lyset i gården bak låven");
 }
 
 TEST_F(Form1Test, TabSkipsTheDisabledRowAndEndsOnCommand3) {
