@@ -302,6 +302,31 @@ window_place() {
   xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4} END {print x "," y}'
 }
 
+# minimise_into_tray WID COUNT: minimises the window, which must leave one
+# icon in the notification area (as the command COUNT counts them), and no
+# mapped window nor taskbar entry.
+minimise_into_tray() {
+  local wid=$1 count=$2
+  _one_icon() { (($($count) == 1)); }
+  xdotool windowminimize "$wid"
+  wait_until 10 _one_icon || fail "expected one icon in the notification area, found $($count)"
+  wait_until 10 window_hidden "$wid" || fail "the window is still mapped: $(map_state "$wid")"
+  wait_until 10 off_taskbar "$wid" || fail "the hidden window is still on the taskbar"
+}
+
+# expect_restored WID PLACE COUNT BY: what BY did brought the window back in
+# its normal state at PLACE (see window_place), and left no icon (as the
+# command COUNT counts them).
+expect_restored() {
+  local wid=$1 place=$2 count=$3 by=$4
+  _no_icon() { (($($count) == 0)); }
+  wait_until 10 window_shown "$wid" || fail "$by did not bring the window back"
+  wait_until 10 _no_icon || fail "the icon stayed after $by"
+  [[ $(wm_state "$wid") == Normal ]] || fail "after $by the window is $(wm_state "$wid")"
+  [[ $(window_place "$wid") == "$place" ]] ||
+    fail "after $by the window is at $(window_place "$wid"), it was at $place"
+}
+
 # wait_exit PID [SECONDS]: waits for the program to end; its exit status is
 # then in $EXIT_STATUS (not printed: wait only works in this shell).
 wait_exit() {

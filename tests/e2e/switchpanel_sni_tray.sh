@@ -20,40 +20,27 @@ wait_trace_count 1
 place=$(window_place "$wid")
 
 item_count() { host items | grep -c . || true; }
-one_item() { (($(item_count) == 1)); }
 no_item() { (($(item_count) == 0)); }
 
-minimise_into_host() {
-  xdotool windowminimize "$wid"
-  wait_until 10 one_item || fail "expected one registered item, found $(item_count)"
-  wait_until 10 window_hidden "$wid" || fail "the window is still mapped: $(map_state "$wid")"
-  wait_until 10 off_taskbar "$wid" || fail "the hidden window is still on the taskbar"
-}
-
-# restore_with COMMAND...: the host command brings the window back, normal,
-# at its place, and the item goes.
+# restore_with COMMAND...: the host command brings the window back.
 restore_with() {
   host "$@" || fail "the host could not reach the item"
-  wait_until 10 window_shown "$wid" || fail "'$*' did not bring the window back"
-  wait_until 10 no_item || fail "the item stayed after '$*'"
-  [[ $(wm_state "$wid") == Normal ]] || fail "after '$*' the window is $(wm_state "$wid")"
-  [[ $(window_place "$wid") == "$place" ]] ||
-    fail "after '$*' the window is at $(window_place "$wid"), it was at $place"
+  expect_restored "$wid" "$place" item_count "'$*'"
 }
 
 no_item || fail "an item is registered before the first minimise"
-minimise_into_host
+minimise_into_tray "$wid" item_count
 host call ContextMenu || fail "ContextMenu did not reach the item"
 host call SecondaryActivate || fail "SecondaryActivate did not reach the item"
 sleep 0.5 # room for a wrong restore to happen
 window_hidden "$wid" || fail "ContextMenu or SecondaryActivate brought the window back"
-one_item || fail "ContextMenu or SecondaryActivate changed the item"
+(($(item_count) == 1)) || fail "ContextMenu or SecondaryActivate changed the item"
 restore_with call Activate
 
-minimise_into_host
+minimise_into_tray "$wid" item_count
 restore_with call Activate
 
-minimise_into_host
+minimise_into_tray "$wid" item_count
 restore_with menu Gjenopprett
 
 [[ "$(trace_events)" == "out 888 0" ]] || fail "the tray touched the port"

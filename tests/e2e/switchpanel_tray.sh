@@ -42,29 +42,17 @@ icon_count() { tray_icons | grep -c . || true; }
 icon_docked() { (($(icon_count) == 1)); }
 no_icon() { (($(icon_count) == 0)); }
 
-minimise_into_tray() {
-  xdotool windowminimize "$wid"
-  wait_until 10 icon_docked || fail "no icon in the notification area ($(icon_count) found)"
-  wait_until 10 window_hidden "$wid" || fail "the window is still mapped: $(map_state "$wid")"
-  wait_until 10 off_taskbar "$wid" || fail "the hidden window is still on the taskbar"
-}
-
 # No --sync: it waits for the pointer to move and the pointer may already be
 # there; the server handles the motion before the clicks all the same.
 click_icon() { xdotool mousemove --window "$(tray_icons)" 12 12 click "$@"; }
 
-# expect_restored BY: the window is back, normal, at its place; no icon.
-expect_restored() {
-  wait_until 10 window_shown "$wid" || fail "$1 did not bring the window back"
-  wait_until 10 no_icon || fail "the icon stayed after $1"
-  [[ $(wm_state "$wid") == Normal ]] || fail "after $1 the window is $(wm_state "$wid")"
-  [[ $(window_place "$wid") == "$place" ]] ||
-    fail "after $1 the window is at $(window_place "$wid"), it was at $place"
+restored_by() {
+  expect_restored "$wid" "$place" icon_count "$1"
   on_taskbar "$wid" || fail "after $1 the window is not on the taskbar"
 }
 
 no_icon || fail "an icon is shown before the first minimise"
-minimise_into_tray
+minimise_into_tray "$wid" icon_count
 
 click_icon 1
 sleep 0.7 # longer than a double-click interval
@@ -72,22 +60,22 @@ window_hidden "$wid" || fail "a single click on the icon changed the window"
 icon_docked || fail "a single click on the icon changed the icon"
 
 click_icon --repeat 2 --delay 80 1
-expect_restored "a double-click on the icon"
+restored_by "a double-click on the icon"
 
 # A second round: again one icon, never two; the menu entry restores.
-minimise_into_tray
+minimise_into_tray "$wid" icon_count
 click_icon 3
 # The menu open: a window of ours beside the icon. Its one entry is chosen
 # with the keyboard, which the menu holds.
 menu_open() { (($(xdotool search --onlyvisible --class '^switchpanel$' 2>/dev/null | wc -l) == 2)); }
 wait_until 10 menu_open || fail "a right click on the icon opened no menu"
 xdotool key Down Return
-expect_restored "the menu entry"
+restored_by "the menu entry"
 
 # Close with the window manager's Alt+F4: no icon is left behind.
-minimise_into_tray
+minimise_into_tray "$wid" icon_count
 click_icon --repeat 2 --delay 80 1
-expect_restored "a double-click on the icon"
+restored_by "a double-click on the icon"
 xdotool mousemove --window "$wid" 600 140 click 1
 xdotool key alt+F4
 wait_until 10 bash -c "! kill -0 $LAST_PID 2>/dev/null" || fail "switchpanel did not close"
