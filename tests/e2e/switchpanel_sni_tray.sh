@@ -10,7 +10,7 @@ source "$E2E_LIB"
 e2e_setup
 start_session_bus
 host() { "$STATUS_NOTIFIER_HOST" "$@"; }
-host serve >"$WORK/host.out" 2>&1 &
+"$STATUS_NOTIFIER_HOST" serve >"$WORK/host.out" 2>&1 &
 E2E_PIDS="$E2E_PIDS $!"
 wait_until 10 host items >/dev/null 2>&1 || fail "the host did not start: $(cat "$WORK/host.out")"
 
