@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev libieee1284-3-dev
   libgtest-dev googletest
-  xvfb xauth xdotool x11-utils icewm
+  xvfb xauth xdotool x11-utils icewm dbus-daemon
   clang libclang-rt-14-dev llvm clang-format
 )
 

@@ -1,10 +1,10 @@
 #include "switchpanel/form1.h"
 
 #include <QCloseEvent>
-#include <QMouseEvent>
+#include <QWindow>
 
 #include "platform/qt/fatal_error.h"
-#include "platform/qt/tray_handles.h"
+#include "platform/qt/fitted_caption.h"
 #include "switchpanel/form1_design.h"
 #include "switchpanel/panel_window.h"
 
@@ -31,12 +31,19 @@ class Form1::Window final : public PanelWindow {
   }
   void hideWindow() override { form_.hide(); }
   void showWindow() override {
+    // A window mapped again goes wherever the window manager likes unless
+    // its hints ask for a place. Qt writes the place into the hints only when
+    // the position changes, hence the step aside and back (unseen: the
+    // window is not mapped yet).
+    if (QWindow* window = form_.windowHandle()) {
+      const QPoint place = form_.geometry().topLeft();
+      window->setPosition(place + QPoint(1, 0));
+      window->setPosition(place);
+    }
     form_.show();
     form_.raise();
     form_.activateWindow();
   }
-  std::uint32_t hWnd() const override { return handleOfWindow(&form_); }
-  std::uint32_t hIcon() const override { return handleOfIcon(form_.windowIcon()); }
 
  private:
   QWidget& form_;
@@ -48,7 +55,6 @@ Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
       panel_(panel),
       window_(std::make_unique<Window>(*this)) {
   setObjectName("Form1");
-  setMouseTracking(true);
   addButtons();
   panel_.onButtonChanged(
       [this](int button, const SwitchPanel::Button& state) { mirror(button, state); });
@@ -76,7 +82,7 @@ void Form1::addButtons() {
 
 void Form1::mirror(int button, const SwitchPanel::Button& state) {
   QPushButton* widget = commandButton(button);
-  widget->setText(QString::fromStdString(state.caption));
+  setFittedCaption(*widget, QString::fromStdString(state.caption));
   widget->setEnabled(state.enabled);
 }
 
@@ -88,21 +94,6 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::resizeEvent(QResizeEvent* event) {
   Form::resizeEvent(event);
   runGuarded([this] { panel_.Form_Resize(); });
-}
-
-void Form1::mouseMoveEvent(QMouseEvent* event) {
-  // Button and shift states as bit sets: left 1, right 2, middle 4;
-  // shift 1, control 2, alt 4.
-  const Qt::MouseButtons pressed = event->buttons();
-  const int button = (pressed & Qt::LeftButton ? 1 : 0) | (pressed & Qt::RightButton ? 2 : 0) |
-                     (pressed & Qt::MiddleButton ? 4 : 0);
-  const Qt::KeyboardModifiers keys = event->modifiers();
-  const int shift = (keys & Qt::ShiftModifier ? 1 : 0) | (keys & Qt::ControlModifier ? 2 : 0) |
-                    (keys & Qt::AltModifier ? 4 : 0);
-  const QPointF at = event->position();
-  runGuarded([&] {
-    panel_.Form_MouseMove(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
-  });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -10,10 +10,11 @@
 namespace velmo::qt {
 
 // The panel window Form1: a thin shell around a SwitchPanel. Its sixteen
-// buttons mirror the core's captions and enabled states; clicks, size and
-// state changes, mouse moves (in pixels, with mouse tracking on) and closing
-// run the core's handlers through runGuarded. The core and the shell must
-// outlive the window.
+// buttons mirror the core's captions (fitted to the buttons) and enabled
+// states; clicks, size and state changes and closing run the core's handlers
+// through runGuarded. The pointer over the window is not reported: only the
+// notification area's reports may restore the window. The core and the shell
+// must outlive the window.
 class Form1 : public Form {
  public:
   Form1(SwitchPanel& panel, ShellNotifyIcon& shell);
@@ -25,7 +26,6 @@ class Form1 : public Form {
  protected:
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -20,6 +20,7 @@ int main(int argc, char* argv[]) {
     port = std::make_unique<velmo::LibraryPort>();
     panel = std::make_unique<velmo::SwitchPanel>(*port, velmo::programFolder());
     window = std::make_unique<velmo::qt::Form1>(*panel, shell);
+    shell.setIcon(window->windowIcon());
     velmo::qt::closeOnTerminationSignals(*window);
     panel->Form_Load();
   });

@@ -10,10 +10,9 @@ double roundHalfToEven(float x) {
 }
 
 void PanelTray::fillTrayIconData() {
-  data_.cbSize = NotifyIconData::kVersion1Size;
-  data_.hIcon = window_.hIcon();
-  data_.hWnd = window_.hWnd();
-  data_.szTip = tipField(kTip);
+  data_.hWnd = this;
+  data_.szTip = kTip;
+  data_.menuEntry = kRestoreEntry;
   data_.uCallbackMessage = WM_MOUSEMOVE;
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uID = kIconId;
@@ -23,6 +22,12 @@ void PanelTray::Form_Resize() {
   if (window_.windowState() != PanelWindow::State::Minimized || iconShown_) return;
   iconShown_ = shell_.Shell_NotifyIcon(NIM_ADD, data_);
   if (iconShown_) window_.hideWindow();
+}
+
+void PanelTray::notifyIconReport(std::uint32_t message, std::uint32_t report) {
+  // The callback message is the mouse-move message, so the reports take the
+  // mouse-move handler's path.
+  if (message == WM_MOUSEMOVE) Form_MouseMove(0, 0, static_cast<float>(report), 0);
 }
 
 void PanelTray::Form_MouseMove(int, int, float x, float) {

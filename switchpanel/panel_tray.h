@@ -8,17 +8,22 @@
 namespace velmo {
 
 // The panel's notification-area icon: minimising hides the window behind an
-// icon, a left double-click on the icon brings it back, closing removes it.
-// The port lines are never touched here.
-class PanelTray {
+// icon, a left double-click on the icon (or its menu entry "Gjenopprett")
+// brings it back, closing removes it. The icon's reports are the only way
+// into the restore path. The port lines are never touched here.
+class PanelTray final : public NotifyIconWindow {
  public:
   static constexpr std::uint32_t kIconId = 1;
-  static constexpr const char32_t* kTip = U"Velmo 1.0 by the Velmo team";
+  static constexpr const char* kTip = "Velmo 1.0 by the Velmo team";
+  static constexpr const char* kRestoreEntry = "Gjenopprett";
 
   PanelTray(PanelWindow& window, ShellNotifyIcon& shell) : window_(window), shell_(shell) {}
+  PanelTray(const PanelTray&) = delete;  // the record names this object
+  PanelTray& operator=(const PanelTray&) = delete;
 
-  // Fills TrayIconData, once, before the window is first shown: size, icon,
-  // window, tip, callback message (mouse move), flags, identifier.
+  // Fills TrayIconData, once, before the window is first shown: this object
+  // as the window that receives the reports, tip, menu entry, callback
+  // message (mouse move), flags, identifier.
   void fillTrayIconData();
   const NotifyIconData& TrayIconData() const { return data_; }
 
@@ -28,10 +33,13 @@ class PanelTray {
   // back. While the icon is shown a repeated call adds nothing.
   void Form_Resize();
 
-  // A mouse move over the window, or an icon report whose x carries the
-  // report's window message. x rounds to the nearest whole number, halves to
-  // even; 515 (left double-click) runs RestoreFromTray. Other values, the
-  // buttons, shift and y are ignored.
+  // A report of the icon: with the callback message WM_MOUSEMOVE it goes to
+  // Form_MouseMove with x = report; other messages are ignored.
+  void notifyIconReport(std::uint32_t message, std::uint32_t report) override;
+
+  // An icon report whose x carries the report's window message. x rounds to
+  // the nearest whole number, halves to even; 515 (left double-click) runs
+  // RestoreFromTray. Other values, the buttons, shift and y are ignored.
   void Form_MouseMove(int button, int shift, float x, float y);
 
   // Sets the window normal, removes the icon, shows the window.

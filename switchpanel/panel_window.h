@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 namespace velmo {
 
 // The window system as the panel sees its own window.
@@ -18,10 +16,6 @@ class PanelWindow {
   // and without an owner.
   virtual void hideWindow() = 0;
   virtual void showWindow() = 0;
-
-  // Opaque handles of the window and of its icon, for the notification area.
-  virtual std::uint32_t hWnd() const = 0;
-  virtual std::uint32_t hIcon() const = 0;
 };
 
 }  // namespace velmo

@@ -57,15 +57,10 @@ class SwitchPanel {
   // and ignoring it keeps the pair consistent if anything else does.
   void Command_Click(int button);
 
-  // Window events and the notification-area icon: see PanelTray.
+  // Window events and the notification-area icon: see PanelTray. The icon
+  // reports to PanelTray itself, never through the window.
   void Form_Resize() {
     if (tray_) tray_->Form_Resize();
-  }
-  void Form_MouseMove(int button, int shift, float x, float y) {
-    if (tray_) tray_->Form_MouseMove(button, shift, x, y);
-  }
-  void RestoreFromTray() {
-    if (tray_) tray_->RestoreFromTray();
   }
   void Form_Unload() {
     if (tray_) tray_->Form_Unload();

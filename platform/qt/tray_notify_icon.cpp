@@ -1,17 +1,14 @@
 #include "platform/qt/tray_notify_icon.h"
 
-#include <QApplication>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QWidget>
-
-#include "platform/qt/tray_handles.h"
+#include <QMenu>
 
 namespace velmo::qt {
 
-std::vector<std::uint32_t> trayMessagesFor(QSystemTrayIcon::ActivationReason reason) {
+std::vector<std::uint32_t> trayMessagesFor(QSystemTrayIcon::ActivationReason reason,
+                                           TrayHost host) {
   switch (reason) {
     case QSystemTrayIcon::Trigger:
+      if (host == TrayHost::StatusNotifier) return {WM_LBUTTONDBLCLK};
       return {WM_LBUTTONDOWN, WM_LBUTTONUP};
     case QSystemTrayIcon::DoubleClick:
       return {WM_LBUTTONDBLCLK};
@@ -25,16 +22,9 @@ std::vector<std::uint32_t> trayMessagesFor(QSystemTrayIcon::ActivationReason rea
   return {};
 }
 
-void deliverTrayReport(QWidget* window, std::uint32_t callbackMessage, std::uint32_t report) {
-  if (window == nullptr || callbackMessage != WM_MOUSEMOVE) return;
-  const QPointF local(report, 0);
-  QMouseEvent move(QEvent::MouseMove, local, window->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(window, &move);
-}
-
-QtShellNotifyIcon::QtShellNotifyIcon(std::function<bool()> trayAvailable)
-    : trayAvailable_(std::move(trayAvailable)) {}
+QtShellNotifyIcon::QtShellNotifyIcon(std::function<bool()> trayAvailable,
+                                     std::function<TrayHost()> host)
+    : trayAvailable_(std::move(trayAvailable)), host_(std::move(host)) {}
 
 QtShellNotifyIcon::~QtShellNotifyIcon() = default;
 
@@ -49,41 +39,49 @@ bool QtShellNotifyIcon::Shell_NotifyIcon(std::uint32_t message, const NotifyIcon
   }
 }
 
-QSystemTrayIcon* QtShellNotifyIcon::icon(std::uint32_t hWnd, std::uint32_t uID) const {
+QSystemTrayIcon* QtShellNotifyIcon::icon(const NotifyIconWindow* hWnd, std::uint32_t uID) const {
   auto found = icons_.find({hWnd, uID});
-  return found == icons_.end() ? nullptr : found->second.get();
+  return found == icons_.end() ? nullptr : found->second.tray.get();
 }
 
 bool QtShellNotifyIcon::add(const NotifyIconData& data) {
   if (icon(data.hWnd, data.uID) != nullptr || !trayAvailable_()) return false;
 
-  auto tray = std::make_unique<QSystemTrayIcon>();
-  if (data.uFlags & NIF_ICON) tray->setIcon(iconOfHandle(data.hIcon));
-  if (data.uFlags & NIF_TIP) tray->setToolTip(QString::fromStdString(tipText(data)));
-  if (data.uFlags & NIF_MESSAGE) {
-    QPointer<QWidget> window = windowOfHandle(data.hWnd);
-    const std::uint32_t callback = data.uCallbackMessage;
-    QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
-                     [window, callback](QSystemTrayIcon::ActivationReason reason) {
-                       for (std::uint32_t report : trayMessagesFor(reason)) {
-                         deliverTrayReport(window, callback, report);
-                       }
+  Shown shown{nullptr, std::make_unique<QSystemTrayIcon>()};
+  QSystemTrayIcon* tray = shown.tray.get();
+  if (data.uFlags & NIF_ICON) tray->setIcon(icon_);
+  if (data.uFlags & NIF_TIP) tray->setToolTip(QString::fromStdString(data.szTip));
+  if ((data.uFlags & NIF_MESSAGE) && data.hWnd != nullptr) {
+    auto report = [window = data.hWnd, callback = data.uCallbackMessage](std::uint32_t message) {
+      window->notifyIconReport(callback, message);
+    };
+    QObject::connect(tray, &QSystemTrayIcon::activated, tray,
+                     [report, host = host_()](QSystemTrayIcon::ActivationReason reason) {
+                       for (std::uint32_t message : trayMessagesFor(reason, host)) report(message);
                      });
+    if (!data.menuEntry.empty()) {
+      shown.menu = std::make_unique<QMenu>();
+      QAction* entry = shown.menu->addAction(QString::fromStdString(data.menuEntry));
+      QObject::connect(entry, &QAction::triggered, tray, [report] { report(WM_LBUTTONDBLCLK); });
+      tray->setContextMenu(shown.menu.get());
+    }
   }
   tray->show();
-  icons_.emplace(std::make_pair(data.hWnd, data.uID), std::move(tray));
+  icons_.emplace(std::make_pair(data.hWnd, data.uID), std::move(shown));
   return true;
 }
 
 bool QtShellNotifyIcon::remove(const NotifyIconData& data) {
   auto found = icons_.find({data.hWnd, data.uID});
   if (found == icons_.end()) return false;
-  // The removal may come from the icon's own activated signal (a
-  // double-click restores the window), so it is deleted once that returns.
-  QSystemTrayIcon* tray = found->second.release();
+  // The removal may come from the icon's own signals (a double-click or its
+  // menu entry restores the window), so both are deleted once they return.
+  QSystemTrayIcon* tray = found->second.tray.release();
+  QMenu* menu = found->second.menu.release();
   icons_.erase(found);
   tray->hide();
   tray->deleteLater();
+  if (menu != nullptr) menu->deleteLater();
   return true;
 }
 

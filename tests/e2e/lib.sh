@@ -38,26 +38,68 @@ _e2e_cleanup() {
   exit "$status"
 }
 
-# Starts Xvfb on a free display (and icewm when E2E_WM=icewm), makes $WORK.
+# Starts Xvfb on a free display (and icewm when E2E_WM=icewm, icewm without
+# its notification area when E2E_WM=icewm-no-tray), makes $WORK. There is no
+# session bus unless the test starts one (start_session_bus), so nothing
+# finds a D-Bus notification area or starts a bus of its own.
 e2e_setup() {
   WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmo-e2e.XXXXXX")
   E2E_PIDS=""
   trap _e2e_cleanup EXIT
   export VELMO_PORT="sim:$WORK/port-888"
   export VELMO_PORT_TRACE="$WORK/trace"
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-session-bus"
   unset QT_QPA_PLATFORM
   _start_xvfb
-  if [[ "${E2E_WM:-}" == icewm ]]; then
-    command -v icewm >/dev/null || fail "icewm is not installed"
-    mkdir -p "$WORK/icewm"
-    ICEWM_PRIVCFG="$WORK/icewm" icewm >"$WORK/icewm.log" 2>&1 &
-    E2E_PIDS="$E2E_PIDS $!"
-    wait_until 20 _tray_present || fail "icewm's notification area did not appear"
-  fi
+  case "${E2E_WM:-}" in
+    icewm)
+      _start_icewm
+      wait_until 20 _tray_present || fail "icewm's notification area did not appear"
+      ;;
+    icewm-no-tray)
+      _start_icewm "TaskBarEnableSystemTray=0"
+      wait_until 20 _wm_running || fail "icewm did not start"
+      ;;
+  esac
+}
+
+# _start_icewm [PREFERENCE_LINE...]: icewm with its own preferences.
+_start_icewm() {
+  command -v icewm >/dev/null || fail "icewm is not installed"
+  mkdir -p "$WORK/icewm"
+  printf '%s\n' "$@" >"$WORK/icewm/preferences"
+  ICEWM_PRIVCFG="$WORK/icewm" icewm >"$WORK/icewm.log" 2>&1 &
+  E2E_PIDS="$E2E_PIDS $!"
 }
 
 # icewm's notification area (its "SystemTray" window) is up.
 _tray_present() { xdotool search --name '^SystemTray$' >/dev/null 2>&1; }
+_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# start_session_bus: a private D-Bus session bus for this test, exported in
+# DBUS_SESSION_BUS_ADDRESS. It starts no services of its own.
+start_session_bus() {
+  command -v dbus-daemon >/dev/null || fail "dbus-daemon is not installed"
+  cat >"$WORK/session-bus.conf" <<CONF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$WORK/session-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --config-file="$WORK/session-bus.conf" --nofork --print-address=1 \
+    >"$WORK/session-bus.address" 2>"$WORK/session-bus.log" &
+  E2E_PIDS="$E2E_PIDS $!"
+  _bus_ready() { [[ -s "$WORK/session-bus.address" ]]; }
+  wait_until 10 _bus_ready || fail "the session bus did not start: $(cat "$WORK/session-bus.log")"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/session-bus.address")
+  export DBUS_SESSION_BUS_ADDRESS
+}
 
 # Starts Xvfb on a display number of its own. Numbers are drawn at random from
 # a wide range rather than taking the lowest free one: when parallel tests
@@ -246,6 +288,43 @@ start_unprivileged() {
 # embeds each in a YXTrayEmbedder window).
 tray_icon_count() {
   xwininfo -root -tree | grep -A2 'YXTrayEmbedder' | grep -c "\"$1\"" || true
+}
+
+# Window WID as the X server and the window manager see it.
+map_state() { xwininfo -id "$1" | awk '/Map State:/ {print $3}'; }
+window_hidden() { [[ $(map_state "$1") == IsUnMapped ]]; }
+window_shown() { [[ $(map_state "$1") == IsViewable ]]; }
+wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | awk '/window state:/ {print $3}'; }
+on_taskbar() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"; }
+off_taskbar() { ! on_taskbar "$1"; }
+# window_place WID: "x,y" of its top-left corner on the screen.
+window_place() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4} END {print x "," y}'
+}
+
+# minimise_into_tray WID COUNT: minimises the window, which must leave one
+# icon in the notification area (as the command COUNT counts them), and no
+# mapped window nor taskbar entry.
+minimise_into_tray() {
+  local wid=$1 count=$2
+  _one_icon() { (($($count) == 1)); }
+  xdotool windowminimize "$wid"
+  wait_until 10 _one_icon || fail "expected one icon in the notification area, found $($count)"
+  wait_until 10 window_hidden "$wid" || fail "the window is still mapped: $(map_state "$wid")"
+  wait_until 10 off_taskbar "$wid" || fail "the hidden window is still on the taskbar"
+}
+
+# expect_restored WID PLACE COUNT BY: what BY did brought the window back in
+# its normal state at PLACE (see window_place), and left no icon (as the
+# command COUNT counts them).
+expect_restored() {
+  local wid=$1 place=$2 count=$3 by=$4
+  _no_icon() { (($($count) == 0)); }
+  wait_until 10 window_shown "$wid" || fail "$by did not bring the window back"
+  wait_until 10 _no_icon || fail "the icon stayed after $by"
+  [[ $(wm_state "$wid") == Normal ]] || fail "after $by the window is $(wm_state "$wid")"
+  [[ $(window_place "$wid") == "$place" ]] ||
+    fail "after $by the window is at $(window_place "$wid"), it was at $place"
 }
 
 # wait_exit PID [SECONDS]: waits for the program to end; its exit status is

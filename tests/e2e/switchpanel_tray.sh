@@ -1,7 +1,10 @@
-# switchpanel and icewm's notification area: minimising hides the window
-# behind one icon, a single click on the icon does nothing, a double-click
-# brings the window back and removes the icon, and closing leaves no icon.
-# The port sees only the start-up write throughout.
+# switchpanel and icewm's notification area (an XEmbed tray): the pointer
+# moving across the shown panel leaves another window active and the stacking
+# as it was; minimising hides the window behind one icon, a single click on
+# the icon does nothing, a double-click or the icon's menu entry
+# "Gjenopprett" brings the window back in its normal state at its place and
+# removes the icon, and closing leaves no icon. The port sees only the
+# start-up write throughout.
 E2E_WM=icewm
 source "$E2E_LIB"
 e2e_setup
@@ -10,6 +13,27 @@ start_example switchpanel
 wid=$LAST_WINDOW
 wait_trace_count 1
 
+# Another window active, then the pointer across the panel: over the
+# picture, between the button rows and over the background below them, every
+# 5 pixels and at column 515 (the double-click report's number).
+xmessage -geometry +200+100 "another window" >/dev/null 2>&1 &
+E2E_PIDS="$E2E_PIDS $!"
+other=$(wait_window '^xmessage$')
+xdotool windowactivate --sync "$other"
+active() { xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}'; }
+stacking() { xprop -root _NET_CLIENT_LIST_STACKING; }
+active_before=$(active)
+stacking_before=$(stacking)
+moves=()
+for y in 30 100 140; do
+  for x in $(seq 0 5 840) 515; do moves+=(mousemove --window "$wid" "$x" "$y"); done
+done
+xdotool "${moves[@]}"
+sleep 0.5 # room for a wrong raise to happen
+[[ $(active) == "$active_before" ]] || fail "the pointer over the panel changed the active window"
+[[ $(stacking) == "$stacking_before" ]] || fail "the pointer over the panel changed the stacking"
+place=$(window_place "$wid")
+
 # Our icons docked in the tray: icewm embeds each in a YXTrayEmbedder window.
 tray_icons() {
   xwininfo -root -tree | grep -A2 'YXTrayEmbedder' | awk '/"switchpanel"/ {print $1}'
@@ -17,46 +41,41 @@ tray_icons() {
 icon_count() { tray_icons | grep -c . || true; }
 icon_docked() { (($(icon_count) == 1)); }
 no_icon() { (($(icon_count) == 0)); }
-map_state() { xwininfo -id "$wid" | awk '/Map State:/ {print $3}'; }
-window_hidden() { [[ $(map_state) == IsUnMapped ]]; }
-window_shown() { [[ $(map_state) == IsViewable ]]; }
-on_taskbar() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$wid")"; }
-
-minimise_into_tray() {
-  xdotool windowminimize "$wid"
-  wait_until 10 icon_docked || fail "no icon in the notification area ($(icon_count) found)"
-  wait_until 10 window_hidden || fail "the window is still mapped: $(map_state)"
-  ! on_taskbar || fail "the hidden window is still on the taskbar"
-}
 
 # No --sync: it waits for the pointer to move and the pointer may already be
 # there; the server handles the motion before the clicks all the same.
-click_icon() { xdotool mousemove --window "$(tray_icons)" 12 12 click "$@" 1; }
+click_icon() { xdotool mousemove --window "$(tray_icons)" 12 12 click "$@"; }
 
-double_click_icon() {
-  click_icon --repeat 2 --delay 80
-  wait_until 10 window_shown || fail "a double-click on the icon did not bring the window back"
-  wait_until 10 no_icon || fail "the icon stayed after the restore"
+restored_by() {
+  expect_restored "$wid" "$place" icon_count "$1"
+  on_taskbar "$wid" || fail "after $1 the window is not on the taskbar"
 }
 
 no_icon || fail "an icon is shown before the first minimise"
-minimise_into_tray
+minimise_into_tray "$wid" icon_count
 
-click_icon
+click_icon 1
 sleep 0.7 # longer than a double-click interval
-window_hidden || fail "a single click on the icon changed the window"
+window_hidden "$wid" || fail "a single click on the icon changed the window"
 icon_docked || fail "a single click on the icon changed the icon"
 
-double_click_icon
-on_taskbar || fail "the restored window is not on the taskbar"
+click_icon --repeat 2 --delay 80 1
+restored_by "a double-click on the icon"
 
-# A second round: again one icon, never two.
-minimise_into_tray
-double_click_icon
+# A second round: again one icon, never two; the menu entry restores.
+minimise_into_tray "$wid" icon_count
+click_icon 3
+# The menu open: a window of ours beside the icon. Its one entry is chosen
+# with the keyboard, which the menu holds.
+menu_open() { (($(xdotool search --onlyvisible --class '^switchpanel$' 2>/dev/null | wc -l) == 2)); }
+wait_until 10 menu_open || fail "a right click on the icon opened no menu"
+xdotool key Down Return
+restored_by "the menu entry"
 
 # Close with the window manager's Alt+F4: no icon is left behind.
-minimise_into_tray
-double_click_icon
+minimise_into_tray "$wid" icon_count
+click_icon --repeat 2 --delay 80 1
+restored_by "a double-click on the icon"
 xdotool mousemove --window "$wid" 600 140 click 1
 xdotool key alt+F4
 wait_until 10 bash -c "! kill -0 $LAST_PID 2>/dev/null" || fail "switchpanel did not close"

@@ -37,7 +37,8 @@ class PanelHostileSettings : public ::testing::Test {
   std::string settingsPath() const { return folder / "Velmo.ini"; }
 
   // Builds the window on the program folder, runs its start-up and shows it;
-  // the captions its buttons show.
+  // the captions its buttons carry (a caption cut to fit its button is whole
+  // in the tooltip).
   Captions start() {
     SwitchPanel panel(port, folder.path());
     qt::Form1 window(panel, shell);
@@ -46,7 +47,8 @@ class PanelHostileSettings : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     Captions captions;
     for (int button = 1; button <= kButtonCount; ++button) {
-      const QString text = window.commandButton(button)->text();
+      const QPushButton* widget = window.commandButton(button);
+      const QString text = widget->toolTip().isEmpty() ? widget->text() : widget->toolTip();
       if (!text.isEmpty()) captions[button] = text.toStdString();
     }
     return captions;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,9 +14,6 @@ namespace velmo::test {
 // A window that logs what the panel asks of it.
 class FakeWindow final : public PanelWindow {
  public:
-  static constexpr std::uint32_t kWindowHandle = 0x00012345;
-  static constexpr std::uint32_t kIconHandle = 0x0000BEEF;
-
   explicit FakeWindow(std::vector<std::string>& log) : log_(log) {}
 
   State state = State::Normal;
@@ -35,14 +32,6 @@ class FakeWindow final : public PanelWindow {
     log_.push_back("window show");
     visible = true;
   }
-  std::uint32_t hWnd() const override {
-    log_.push_back("hWnd");
-    return kWindowHandle;
-  }
-  std::uint32_t hIcon() const override {
-    log_.push_back("hIcon");
-    return kIconHandle;
-  }
 
  private:
   std::vector<std::string>& log_;
@@ -55,16 +44,15 @@ class FakeShell final : public ShellNotifyIcon {
   explicit FakeShell(std::vector<std::string>& log) : log_(log) {}
 
   bool available = true;
-  std::set<std::pair<std::uint32_t, std::uint32_t>> icons;
-  std::vector<std::vector<std::uint8_t>> addedRecords;  // the bytes of every add
+  std::map<std::pair<NotifyIconWindow*, std::uint32_t>, NotifyIconData> icons;
+  int adds = 0;  // successful adds
 
   bool Shell_NotifyIcon(std::uint32_t message, const NotifyIconData& data) override {
     const auto id = std::make_pair(data.hWnd, data.uID);
     bool done = false;
     if (message == NIM_ADD && available && !icons.count(id)) {
-      icons.insert(id);
-      const auto bytes = version1Bytes(data);
-      addedRecords.emplace_back(bytes.begin(), bytes.end());
+      icons.emplace(id, data);
+      ++adds;
       done = true;
     } else if (message == NIM_DELETE) {
       done = icons.erase(id) > 0;
@@ -72,6 +60,13 @@ class FakeShell final : public ShellNotifyIcon {
     log_.push_back((message == NIM_ADD ? "icon add " : "icon delete ") +
                    std::string(done ? "ok" : "failed"));
     return done;
+  }
+
+  // The mouse event report (a window message number) over every shown icon,
+  // sent to its window with its callback message.
+  void report(std::uint32_t report) {
+    const auto shown = icons;  // a report may remove the icon
+    for (const auto& [id, data] : shown) data.hWnd->notifyIconReport(data.uCallbackMessage, report);
   }
 
  private:
