@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Draws the window picture (259 x 60, GIF, 256 colours) and the icon
-# (32 x 32, 256 colours) that both programs carry. The results are checked in;
-# run this only to change them. Needs ImageMagick and the DejaVu fonts.
+# Draws the window picture (259 x 60, GIF, 256 colours), the icon (32 x 32,
+# 256 colours) that both programs carry, and the icon's sizes for the desktop's
+# hicolor theme (hicolor/NxN/apps/velmo.png), all icons from icon.svg. The
+# results are checked in; run this only to change them. Needs ImageMagick,
+# rsvg-convert (librsvg2-bin) and the DejaVu fonts.
 set -euo pipefail
 cd "$(dirname "$0")"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
@@ -20,9 +22,9 @@ convert -size 259x60 xc:white \
   "${lamps[@]}" \
   -colors 256 picture.gif
 
-# Icon: one lit lamp on a blue tile.
-convert -size 32x32 xc:none \
-  -fill '#1f4e8c' -draw 'roundrectangle 0,0 31,31 6,6' \
-  -fill '#ffcc00' -stroke '#ffffff' -strokewidth 2 -draw 'circle 16,14 16,5' \
-  -stroke none -fill '#dddddd' -draw 'rectangle 12,24 20,28' \
-  -colors 256 PNG8:icon.png
+# Icons: drawn from icon.svg at each size.
+rsvg-convert -w 32 -h 32 icon.svg | convert png:- -colors 256 PNG8:icon.png
+for size in 16 22 24 32 48 64 128 256; do
+  mkdir -p "hicolor/${size}x${size}/apps"
+  rsvg-convert -w "$size" -h "$size" icon.svg -o "hicolor/${size}x${size}/apps/velmo.png"
+done

@@ -2,10 +2,13 @@
 #include <memory>
 
 #include "chaser/form1.h"
+#include "chaser/usage.h"
 #include "platform/qt/close_on_signals.h"
 #include "platform/qt/fatal_error.h"
 
 int main(int argc, char* argv[]) {
+  if (auto status = velmo::handleCommandLine(argc, argv, velmo::chaser::kUsage).exitStatus)
+    return *status;
   QApplication app(argc, argv);
   std::unique_ptr<velmo::chaser::Form1> form;
   // A failing start-up is reported and ends the program before the window shows.

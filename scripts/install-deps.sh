@@ -9,6 +9,7 @@ packages=(
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon
   clang libclang-rt-14-dev llvm clang-format
+  dpkg-dev lintian desktop-file-utils
 )
 
 missing=()

@@ -8,8 +8,11 @@
 #include "shared/settings.h"
 #include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
+#include "switchpanel/usage.h"
 
 int main(int argc, char* argv[]) {
+  if (auto status = velmo::handleCommandLine(argc, argv, velmo::kSwitchPanelUsage).exitStatus)
+    return *status;
   QApplication application(argc, argv);
 
   velmo::qt::QtShellNotifyIcon shell;

@@ -3,7 +3,6 @@
 // register that VELMO_PORT selects; for hw:NAME, the register that mirrors
 // the real port.
 #include <QApplication>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -12,14 +11,10 @@
 #include "platform/qt/fatal_error.h"
 #include "tools/portmonitor/monitor_window.h"
 #include "tools/portmonitor/register_watcher.h"
+#include "tools/portmonitor/usage.h"
 #include "tools/portmonitor/watch_mode.h"
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: portmonitor [--watch]\n"
-    "Shows the eight data lines of the port register that VELMO_PORT selects.\n"
-    "  --watch   print one line per change in the terminal instead of a window\n";
 
 std::unique_ptr<velmo::monitor::RegisterWatcher> watchSelectedRegister() {
   using namespace velmo::port;
@@ -41,16 +36,10 @@ int watchInTerminal() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--watch") == 0) return watchInTerminal();
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::cout << kUsage;
-    return 0;
-  }
-  QApplication app(argc, argv);  // takes Qt's own options out of argv
-  if (argc > 1) {
-    std::cerr << "portmonitor: unknown option " << argv[1] << '\n' << kUsage;
-    return 2;
-  }
+  const auto commandLine = velmo::handleCommandLine(argc, argv, velmo::monitor::kUsage);
+  if (commandLine.exitStatus) return *commandLine.exitStatus;
+  if (commandLine.has(velmo::monitor::kWatchOption.name)) return watchInTerminal();
+  QApplication app(argc, argv);
   std::unique_ptr<velmo::monitor::RegisterWatcher> watcher;
   if (!velmo::qt::runGuarded([&] { watcher = watchSelectedRegister(); })) return 1;
   velmo::monitor::MonitorWindow window(*watcher);

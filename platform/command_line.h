@@ -1,0 +1,63 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo {
+
+// One of a program's own command-line options, such as portmonitor's --watch.
+struct ProgramOption {
+  std::string_view name;  // "--watch"
+  std::string_view help;  // one line for the usage text
+};
+
+// What a program's usage text says about it besides the options every
+// program has (--help, --version).
+struct ProgramUsage {
+  std::string_view summary;                     // what it does: lines, each ending in '\n'
+  std::span<const ProgramOption> options = {};  // the program's own options
+};
+
+// Exit status of a program started with a command line it does not take.
+inline constexpr int kUsageErrorStatus = 2;
+
+// What a command line asks for.
+struct CommandLineRequest {
+  enum class Action { Run, ShowHelp, ShowVersion, UsageError };
+  Action action = Action::Run;
+  std::vector<std::string_view> options;  // Run: the program's own options given, in order
+  std::string problem;                    // UsageError: what is wrong, e.g. "unknown option -x"
+};
+
+// Reads the arguments that follow the program name. The programs take no
+// arguments but options: --help, --version, their own options, and Qt's
+// options (-platform NAME, -display DISPLAY, -session ID, -style STYLE ...),
+// which are accepted and left for QApplication to take. The first argument
+// that is none of these, or a Qt option without its value, is a usage error;
+// otherwise --help wins over --version, and either over running.
+CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
+                                    std::span<const ProgramOption> programOptions);
+
+// How a program goes on after handleCommandLine.
+struct CommandLineOutcome {
+  std::optional<int> exitStatus;          // set when the program must end now with it
+  std::vector<std::string_view> options;  // the program's own options given
+  bool has(std::string_view option) const;
+};
+
+// Handles argv before anything needs a display: --help prints the usage and
+// --version the version on out, with exit status 0; a usage error prints
+// "NAME: problem" and the usage on err, with kUsageErrorStatus. NAME is the
+// name the program was started by (argv[0] without its folder). argv is not
+// changed.
+CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,
+                                     std::ostream& out, std::ostream& err);
+
+// The same on standard output and standard error.
+CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage);
+
+}  // namespace velmo

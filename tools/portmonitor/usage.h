@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/command_line.h"
+
+namespace velmo::monitor {
+
+inline constexpr ProgramOption kWatchOption{
+    "--watch", "print one line per change in the terminal instead of a window"};
+inline constexpr ProgramOption kOptions[] = {kWatchOption};
+
+// What portmonitor --help says about it.
+inline constexpr ProgramUsage kUsage{
+    "Shows the eight data lines of the port register that VELMO_PORT selects.\n"
+    "More in the manual page velmo-portmonitor(1).\n",
+    kOptions};
+
+}  // namespace velmo::monitor
