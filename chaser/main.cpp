@@ -11,13 +11,10 @@ int main(int argc, char* argv[]) {
     return *status;
   QApplication app(argc, argv);
   std::unique_ptr<velmo::chaser::Form1> form;
-  // A failing start-up is reported and ends the program before the window shows.
-  const bool loaded = velmo::qt::runGuarded([&] {
+  return velmo::qt::runMainWindow([&]() -> QWidget& {
     form = std::make_unique<velmo::chaser::Form1>();
     velmo::qt::closeOnTerminationSignals(*form);
     form->Form_Load();
+    return *form;
   });
-  if (!loaded) return 1;
-  form->show();
-  return app.exec();
 }

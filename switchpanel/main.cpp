@@ -19,15 +19,13 @@ int main(int argc, char* argv[]) {
   std::unique_ptr<velmo::LibraryPort> port;
   std::unique_ptr<velmo::SwitchPanel> panel;
   std::unique_ptr<velmo::qt::Form1> window;
-  velmo::qt::runGuarded([&] {
+  return velmo::qt::runMainWindow([&]() -> QWidget& {
     port = std::make_unique<velmo::LibraryPort>();
     panel = std::make_unique<velmo::SwitchPanel>(*port, velmo::programFolder());
     window = std::make_unique<velmo::qt::Form1>(*panel, shell);
     shell.setIcon(window->windowIcon());
     velmo::qt::closeOnTerminationSignals(*window);
     panel->Form_Load();
+    return *window;
   });
-  if (!window) return 1;
-  window->show();
-  return application.exec();
 }

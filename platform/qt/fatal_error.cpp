@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QWidget>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 #include "platform/text_encoding.h"
@@ -20,23 +20,32 @@ std::function<void(const std::string&)>& customReporter() {
   return reporter;
 }
 
-// Set while the default report shows its message box: the box runs an event
-// loop of its own, and handlers that ran there would act on a program that is
-// ending (and could stack a second box on the first).
-bool reportShowing = false;
+// Set from the moment the default report shows: its message box runs an
+// event loop of its own, and handlers that ran there or after it would act on
+// a program that is ending (write to the port, stack a second box).
+bool fatalReported = false;
 
-void reportAndExit(const std::string& reported) {
+// The program ends by leaving the event loop rather than by exit() or
+// _exit() from inside the failed handler: main then returns, so the windows,
+// the port library and the QApplication go in the reverse order of their
+// making, before the static destructors, and the sanitizer build's leak check
+// sees a program that tidied up. Nothing reaches the port meanwhile, since
+// runGuarded refuses every handler from here on and the timer driver stops
+// at its first refused pass.
+void reportAndEnd(const std::string& reported) {
   const std::string text = withVisibleControls(reported);
   std::string line = text;
   std::replace(line.begin(), line.end(), '\n', ' ');
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
   std::fflush(stderr);
 
+  fatalReported = true;
   if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-    reportShowing = true;
     QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(text));
   }
-  std::exit(1);
+  // Ends every loop that runs; before the first one runs (start-up), main
+  // learns of the report from runGuarded.
+  QCoreApplication::exit(1);
 }
 
 }  // namespace
@@ -45,8 +54,12 @@ void reportFatalError(const std::string& text) {
   if (customReporter()) {
     customReporter()(text);
   } else {
-    reportAndExit(text);
+    reportAndEnd(text);
   }
+}
+
+bool fatalErrorReported() {
+  return fatalReported;
 }
 
 void setFatalErrorReporter(std::function<void(const std::string&)> reporter) {
@@ -54,7 +67,7 @@ void setFatalErrorReporter(std::function<void(const std::string&)> reporter) {
 }
 
 bool runGuarded(const std::function<void()>& handler) {
-  if (reportShowing) return false;
+  if (fatalReported) return false;
   try {
     handler();
     return true;
@@ -64,6 +77,15 @@ bool runGuarded(const std::function<void()>& handler) {
     reportFatalError("an unknown error ended the program");
   }
   return false;
+}
+
+int runMainWindow(const std::function<QWidget&()>& startUp) {
+  QWidget* window = nullptr;
+  if (!runGuarded([&] { window = &startUp(); })) return 1;
+  window->show();
+  const int status = QApplication::exec();
+  // A termination signal's request to end with 0 may come after the report.
+  return fatalReported ? 1 : status;
 }
 
 }  // namespace velmo::qt

@@ -45,6 +45,8 @@ TEST(ByteFormat, WatchLineCarriesLocalTimeToTheMillisecond) {
       std::chrono::system_clock::from_time_t(mktime(&noon)) + std::chrono::milliseconds(234);
   EXPECT_EQ(watchLine(when, "out", 129), "12:00:01.234  out 0x81  129  10000001");
   EXPECT_EQ(watchLine(when, "now", 7), "12:00:01.234  now 0x07    7  00000111");
+  EXPECT_EQ(watchNote(when, "back", "/run/velmo/port-888"),
+            "12:00:01.234  back /run/velmo/port-888");
 }
 
 }  // namespace

@@ -73,5 +73,20 @@ TEST_F(MonitorWindowTest, ShowsWhyTheRegisterCannotBeReadAndRecovers) {
   EXPECT_EQ(window.statusShown().toStdString(), "Register: " + path);
 }
 
+TEST_F(MonitorWindowTest, SaysItWaitsWhileTheRegistersFolderIsGone) {
+  const std::string folder = temp / "port";
+  std::filesystem::create_directory(folder);
+  RegisterWatcher inFolder(folder + "/reg", false);
+  MonitorWindow waiting(inFolder);
+  std::filesystem::remove(folder);
+  ASSERT_TRUE(processEventsUntil([&] {
+    return waiting.statusShown().toStdString() ==
+           "The register folder " + folder +
+               " is gone (deleted or moved away); waiting for it to come back.";
+  })) << waiting.statusShown().toStdString();
+  std::filesystem::create_directory(folder);
+  ASSERT_TRUE(processEventsUntil([&] { return waiting.statusShown().startsWith("Register: "); }));
+}
+
 }  // namespace
 }  // namespace velmo::monitor

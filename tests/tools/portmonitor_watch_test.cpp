@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <regex>
 #include <thread>
@@ -99,6 +100,27 @@ TEST(PortMonitorWatch, PrintsALineWhenAnotherProcessWrites) {
             }),
             0);
   EXPECT_TRUE(monitor.waitForLine(std::string(kTime) + "  out 0x81  129  10000001"))
+      << monitor.output() << monitor.errors();
+}
+
+TEST(PortMonitorWatch, PrintsALineWhenItLosesTheRegisterAndWhenItFollowsItAgain) {
+  TempFolder temp;
+  const std::string folder = temp / "port";
+  const std::string reg = folder + "/reg";
+  std::filesystem::create_directory(folder);
+  WatchingMonitor monitor("sim:" + reg, temp);
+  ASSERT_TRUE(monitor.waitForLine(std::string(kTime) + "  now 0x00 .*")) << monitor.errors();
+
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(monitor.waitForLine(std::string(kTime) + "  lost The register folder " + folder +
+                                  " is gone \\(deleted or moved away\\); waiting for it to come "
+                                  "back\\."))
+      << monitor.output() << monitor.errors();
+  std::filesystem::create_directory(folder);
+  SimulatedRegister(reg, SimulatedRegister::Folder::kExisting).writeData(5);
+  EXPECT_TRUE(monitor.waitForLine(std::string(kTime) + "  back " + reg))
+      << monitor.output() << monitor.errors();
+  EXPECT_TRUE(monitor.waitForLine(std::string(kTime) + "  out 0x05 .*"))
       << monitor.output() << monitor.errors();
 }
 

@@ -24,6 +24,13 @@ std::string binaryText(std::uint8_t byte) {
 
 std::string watchLine(std::chrono::system_clock::time_point when, const std::string& event,
                       std::uint8_t byte) {
+  char decimal[4];
+  std::snprintf(decimal, sizeof decimal, "%3d", byte);
+  return watchNote(when, event, hexText(byte) + "  " + decimal + "  " + binaryText(byte));
+}
+
+std::string watchNote(std::chrono::system_clock::time_point when, const std::string& event,
+                      const std::string& text) {
   using namespace std::chrono;
   const time_t seconds = system_clock::to_time_t(
       time_point_cast<system_clock::duration>(floor<std::chrono::seconds>(when)));
@@ -31,11 +38,10 @@ std::string watchLine(std::chrono::system_clock::time_point when, const std::str
       duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
   tm local{};
   localtime_r(&seconds, &local);
-  char text[80];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d  %s %s  %3d  %s", local.tm_hour,
-                local.tm_min, local.tm_sec, static_cast<int>(milliseconds.count()), event.c_str(),
-                hexText(byte).c_str(), byte, binaryText(byte).c_str());
-  return text;
+  char clock[16];
+  std::snprintf(clock, sizeof clock, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
+                local.tm_sec, static_cast<int>(milliseconds.count()));
+  return std::string(clock) + "  " + event + " " + text;
 }
 
 }  // namespace velmo::monitor

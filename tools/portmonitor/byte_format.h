@@ -24,4 +24,9 @@ std::string binaryText(std::uint8_t byte);
 std::string watchLine(std::chrono::system_clock::time_point when, const std::string& event,
                       std::uint8_t byte);
 
+// A line of the terminal view about the register itself, without a line end:
+// "12:00:01.234  lost <text>" (event "lost" or "back").
+std::string watchNote(std::chrono::system_clock::time_point when, const std::string& event,
+                      const std::string& text);
+
 }  // namespace velmo::monitor

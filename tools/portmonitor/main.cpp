@@ -41,8 +41,10 @@ int main(int argc, char** argv) {
   if (commandLine.has(velmo::monitor::kWatchOption.name)) return watchInTerminal();
   QApplication app(argc, argv);
   std::unique_ptr<velmo::monitor::RegisterWatcher> watcher;
-  if (!velmo::qt::runGuarded([&] { watcher = watchSelectedRegister(); })) return 1;
-  velmo::monitor::MonitorWindow window(*watcher);
-  window.show();
-  return app.exec();
+  std::unique_ptr<velmo::monitor::MonitorWindow> window;
+  return velmo::qt::runMainWindow([&]() -> QWidget& {
+    watcher = watchSelectedRegister();
+    window = std::make_unique<velmo::monitor::MonitorWindow>(*watcher);
+    return *window;
+  });
 }

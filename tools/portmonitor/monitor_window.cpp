@@ -49,18 +49,19 @@ MonitorWindow::MonitorWindow(RegisterWatcher& watcher, QWidget* parent)
 
   QObject::connect(&notifier_, &QSocketNotifier::activated, this,
                    [this] { registerMayHaveChanged(); });
-  showRegisterPath();
+  showWhatIsFollowed();
   showByte(watcher.byte());
 }
 
-void MonitorWindow::showRegisterPath() {
-  status_->setText("Register: " + QString::fromStdString(watcher_.path()));
+void MonitorWindow::showWhatIsFollowed() {
+  status_->setText(watcher_.following() ? "Register: " + QString::fromStdString(watcher_.path())
+                                        : QString::fromStdString(watcher_.lossReason()));
 }
 
 void MonitorWindow::registerMayHaveChanged() {
   try {
     if (const auto byte = watcher_.update()) showByte(*byte);
-    showRegisterPath();
+    showWhatIsFollowed();
   } catch (const std::exception& error) {
     status_->setText(QString::fromUtf8(error.what()));
   }

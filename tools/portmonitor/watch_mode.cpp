@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "platform/port/posix_file.h"
 #include "tools/portmonitor/byte_format.h"
@@ -14,6 +16,15 @@ namespace {
 
 void printLine(std::ostream& out, const char* event, std::uint8_t byte) {
   out << watchLine(std::chrono::system_clock::now(), event, byte) << std::endl;
+}
+
+// "lost <why>" when the register is no longer followed (or why changed),
+// "back <path>" when it is again.
+void printWhatIsFollowed(std::ostream& out, const RegisterWatcher& watcher) {
+  const bool back = watcher.following();
+  out << watchNote(std::chrono::system_clock::now(), back ? "back" : "lost",
+                   back ? watcher.path() : watcher.lossReason())
+      << std::endl;
 }
 
 }  // namespace
@@ -28,11 +39,15 @@ int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err)
       err << "Cannot wait for register changes: " << port::errnoText(errno) << std::endl;
       return 1;
     }
+    const std::string lossBefore = watcher.lossReason();
+    std::optional<std::uint8_t> byte;
     try {
-      if (const auto byte = watcher.update()) printLine(out, "out", *byte);
+      byte = watcher.update();
     } catch (const std::exception& error) {
       err << error.what() << std::endl;
     }
+    if (watcher.lossReason() != lossBefore) printWhatIsFollowed(out, watcher);
+    if (byte) printLine(out, "out", *byte);
   }
 }
 

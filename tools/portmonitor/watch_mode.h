@@ -8,7 +8,8 @@ namespace velmo::monitor {
 
 // The terminal view: prints the byte found at start ("now"), then one line
 // per change ("out") to out, flushed at once, until the process is
-// interrupted. Reading errors go to err and the watch goes on. Waits in
+// interrupted; also a line when the register is lost ("lost", with why) and
+// when it is followed again ("back"). Reading errors go to err and the watch goes on. Waits in
 // poll() without a timeout: nothing runs while nothing changes. Returns the
 // exit status when the watch cannot go on.
 int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err);
