@@ -2,6 +2,8 @@
 
 #include <QMenu>
 
+#include "platform/qt/fatal_error.h"
+
 namespace velmo::qt {
 
 std::vector<std::uint32_t> trayMessagesFor(QSystemTrayIcon::ActivationReason reason,
@@ -52,8 +54,9 @@ bool QtShellNotifyIcon::add(const NotifyIconData& data) {
   if (data.uFlags & NIF_ICON) tray->setIcon(icon_);
   if (data.uFlags & NIF_TIP) tray->setToolTip(QString::fromStdString(data.szTip));
   if ((data.uFlags & NIF_MESSAGE) && data.hWnd != nullptr) {
+    // Reports are event handlers: none runs once a fatal error is reported.
     auto report = [window = data.hWnd, callback = data.uCallbackMessage](std::uint32_t message) {
-      window->notifyIconReport(callback, message);
+      runGuarded([&] { window->notifyIconReport(callback, message); });
     };
     QObject::connect(tray, &QSystemTrayIcon::activated, tray,
                      [report, host = host_()](QSystemTrayIcon::ActivationReason reason) {
