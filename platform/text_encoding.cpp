@@ -67,6 +67,8 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr char32_t kReplacementCharacter = U'\uFFFD';
+
 }  // namespace
 
 bool Utf8Validator::feed(std::string_view bytes) {
@@ -101,6 +103,46 @@ bool isValidUtf8(std::string_view text) {
 char32_t windows1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kWindows1252High[byte - 0x80];
   return byte;
+}
+
+void Utf16Decoder::feed(std::string_view bytes, std::string& out) {
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (pendingByte_ < 0) {
+      pendingByte_ = byte;
+      continue;
+    }
+    const auto first = static_cast<char16_t>(pendingByte_);
+    pendingByte_ = -1;
+    onCodeUnit(order_ == ByteOrder::LittleEndian ? static_cast<char16_t>(first | byte << 8)
+                                                 : static_cast<char16_t>(first << 8 | byte),
+               out);
+  }
+}
+
+void Utf16Decoder::finish(std::string& out) {
+  if (highSurrogate_ != 0) appendUtf8(out, kReplacementCharacter);
+  if (pendingByte_ >= 0) appendUtf8(out, kReplacementCharacter);
+  highSurrogate_ = 0;
+  pendingByte_ = -1;
+}
+
+void Utf16Decoder::onCodeUnit(char16_t unit, std::string& out) {
+  const bool high = unit >= 0xD800 && unit <= 0xDBFF, low = unit >= 0xDC00 && unit <= 0xDFFF;
+  if (highSurrogate_ != 0) {
+    if (low) {
+      appendUtf8(out, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
+      highSurrogate_ = 0;
+      return;
+    }
+    appendUtf8(out, kReplacementCharacter);
+    highSurrogate_ = 0;
+  }
+  if (high) {
+    highSurrogate_ = unit;
+  } else {
+    appendUtf8(out, low ? kReplacementCharacter : unit);
+  }
 }
 
 char32_t nextCodePoint(std::string_view text, std::size_t& pos, TextEncoding encoding) {
@@ -185,7 +227,7 @@ std::string withVisibleControls(std::string_view text) {
     if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) {
       appendUtf8(out, byte == 0x7F ? U'\u2421' : U'\u2400' + byte);
     } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      appendUtf8(out, U'\uFFFD');
+      appendUtf8(out, kReplacementCharacter);
       ++i;
     } else {
       out += static_cast<char>(byte);
