@@ -20,12 +20,15 @@ namespace velmo {
 // - Only the first section of a given name is searched, and its first
 //   matching key wins; keys before the first section are never found.
 // - Lines end with CR LF, LF or CR. NUL bytes are ordinary characters.
-// - A file that is valid UTF-8 is read as UTF-8, any other as Windows-1252; a
-//   leading UTF-8 BOM is skipped. Arguments are UTF-8 (an argument that is not
-//   valid UTF-8 is read as Windows-1252); the result is UTF-8.
-// - Of any line only the first kMaxKeptLineBytes (64 KiB, profile_search.h)
-//   are looked at: longer names never match, and a longer value comes back
-//   cut to what lies within that prefix.
+// - A file that starts with a UTF-16 byte-order mark (FF FE or FE FF) is
+//   UTF-16, little- or big-endian; an unpaired surrogate or an odd last byte
+//   reads as U+FFFD. In any other file, each line that is valid UTF-8 is read
+//   as UTF-8 and any other line as Windows-1252; a leading UTF-8 BOM is
+//   skipped. Arguments are UTF-8 (an argument that is not valid UTF-8 is read
+//   as Windows-1252); the result is UTF-8.
+// - Of any line only the first kMaxKeptLineBytes (64 KiB, profile_search.h;
+//   of a UTF-16 file, of its UTF-8 form) are looked at: longer names never
+//   match, and a longer value comes back cut to what lies within that prefix.
 //
 // Returns the value of key in section, or defaultValue when the file, the
 // section or the key is missing or a name is empty, cut in either case to
