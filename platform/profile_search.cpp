@@ -9,11 +9,12 @@
 namespace velmo {
 namespace {
 
-// What is stripped around names and values.
-constexpr std::string_view kBlanks = " \t";
+// What is stripped around names and values: space, tab, vertical tab, form
+// feed, and Ctrl-Z (with which DOS editors end a file).
+constexpr std::string_view kBlanks = " \t\v\f\x1A";
 
 bool isBlank(char c) {
-  return c == ' ' || c == '\t';
+  return static_cast<unsigned char>(c) <= ' ' && kBlanks.find(c) != std::string_view::npos;
 }
 bool isQuote(char c) {
   return c == '"' || c == '\'';
@@ -29,16 +30,22 @@ std::string_view trimRight(std::string_view text) {
   return text;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  return trimRight(trimLeft(text));
+// A name as the file or an argument gives it: it ends at a NUL, and blanks
+// around it do not count.
+std::string_view nameOf(std::string_view text) {
+  return trimRight(trimLeft(text.substr(0, text.find('\0'))));
+}
+
+bool hasNul(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
 }
 
 // A section or key name to look for, held case-folded.
 class FoldedName {
  public:
   explicit FoldedName(std::string_view argument) {
-    argument = trimBlanks(argument);
-    const TextEncoding encoding = encodingOf(argument);
+    const TextEncoding encoding = encodingOf(argument);  // judged whole, as a line is
+    argument = nameOf(argument);
     for (std::size_t pos = 0; pos < argument.size();)
       folded_.push_back(foldCase(nextCodePoint(argument, pos, encoding)));
   }
@@ -89,8 +96,9 @@ LineSpan lineSpan(std::string_view bytes) {
 struct Line {
   std::string_view kept;
   TextEncoding encoding;  // UTF-8 when the whole line is valid UTF-8
-  bool tailHasText;       // non-blank bytes follow beyond the kept prefix
+  bool tailHasText;       // non-blank bytes follow beyond the kept prefix, before any NUL
   char tailLast;          // the last of them
+  bool tailHasBracket;    // a "]" lies beyond the kept prefix
 };
 
 // Splits the input into lines and applies the profile rules, keeping at most
@@ -137,7 +145,11 @@ class ProfileScanner {
   }
 
   void noteTail(std::string_view bytes) {
-    const auto last = bytes.find_last_not_of(kBlanks);
+    if (bytes.find(']') != std::string_view::npos) tailHasBracket_ = true;
+    if (tailNul_) return;
+    const auto nul = bytes.find('\0');
+    tailNul_ = nul != std::string_view::npos;
+    const auto last = bytes.substr(0, nul).find_last_not_of(kBlanks);
     if (last == std::string_view::npos) return;
     tailHasText_ = true;
     tailLast_ = bytes[last];
@@ -145,7 +157,7 @@ class ProfileScanner {
 
   void endLine() {
     Line line{line_, utf8_.validSoFarAndComplete() ? TextEncoding::Utf8 : TextEncoding::Windows1252,
-              tailHasText_, tailLast_};
+              tailHasText_, tailLast_, tailHasBracket_};
     // Never keep half a character: the rest of it counts as tail.
     const std::size_t half =
         cut_ && line.encoding == TextEncoding::Utf8 ? incompleteUtf8Tail(line_) : 0;
@@ -157,43 +169,52 @@ class ProfileScanner {
     onLine(line);
     line_.clear();
     utf8_ = Utf8Validator();
-    cut_ = tailHasText_ = false;
+    cut_ = tailHasText_ = tailNul_ = tailHasBracket_ = false;
   }
 
   void onLine(const Line& line) {
     const std::string_view text = trimLeft(line.kept);
     if (text.empty() || text.front() == ';') return;
     if (text.front() == '[') {
-      onSectionHeader(text.substr(1), line);
+      onBracketLine(text.substr(1), line);
     } else if (place_ == Place::WantedSection) {
       onEntry(text, line);
     }
   }
 
-  void onSectionHeader(std::string_view afterBracket, const Line& line) {
+  // A section header, when the line has a "]": the name runs to the last
+  // one. A line without one is ignored.
+  void onBracketLine(std::string_view afterBracket, const Line& line) {
+    const auto close = line.tailHasBracket ? afterBracket.size() : afterBracket.rfind(']');
+    if (close == std::string_view::npos) return;
     if (place_ == Place::WantedSection) {
       done_ = true;  // only the first section of that name counts
       return;
     }
-    const auto close = afterBracket.find(']');
-    const bool nameKnown = close != std::string_view::npos || !line.tailHasText;
-    const std::string_view name = trimBlanks(afterBracket.substr(0, close));
-    place_ = nameKnown && section_.matches(name, line.encoding) ? Place::WantedSection
-                                                                : Place::OtherSection;
+    const std::string_view name = afterBracket.substr(0, close);
+    const bool nameEndsInKept = !line.tailHasBracket || hasNul(name);
+    place_ = nameEndsInKept && section_.matches(nameOf(name), line.encoding) ? Place::WantedSection
+                                                                             : Place::OtherSection;
   }
 
+  // A key line: a name, then "=" and the value; without "=", a key whose
+  // value is empty.
   void onEntry(std::string_view text, const Line& line) {
     const auto equals = text.find('=');
-    if (equals == std::string_view::npos) return;
-    if (!key_.matches(trimBlanks(text.substr(0, equals)), line.encoding)) return;
-    result_ = valueOf(text.substr(equals + 1), line);
+    const std::string_view name = text.substr(0, equals);
+    const bool nameEndsInKept =
+        equals != std::string_view::npos || hasNul(name) || !line.tailHasText;
+    if (!nameEndsInKept || !key_.matches(nameOf(name), line.encoding)) return;
+    result_ = equals == std::string_view::npos ? "" : valueOf(text.substr(equals + 1), line);
     done_ = true;
   }
 
-  // The value text: blanks trimmed, one pair of matching outer quotes removed.
+  // The value text: it ends at a NUL; blanks trimmed, then one pair of
+  // matching outer quotes removed.
   std::string valueOf(std::string_view raw, const Line& line) const {
-    raw = trimLeft(raw);
-    if (!line.tailHasText) {
+    const auto nul = raw.find('\0');
+    raw = trimLeft(raw.substr(0, nul));
+    if (nul != std::string_view::npos || !line.tailHasText) {
       raw = trimRight(raw);
       if (raw.size() >= 2 && isQuote(raw.front()) && raw.back() == raw.front()) {
         raw = raw.substr(1, raw.size() - 2);
@@ -211,6 +232,8 @@ class ProfileScanner {
   Utf8Validator utf8_;  // of the whole line so far
   bool cut_ = false;
   bool tailHasText_ = false;
+  bool tailNul_ = false;  // a NUL lies beyond the kept prefix
+  bool tailHasBracket_ = false;
   char tailLast_ = 0;
   bool done_ = false;
   std::optional<std::string> result_;

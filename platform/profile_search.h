@@ -43,10 +43,11 @@ class MemoryByteSource : public ByteSource {
 };
 
 // Longest prefix of any one line that the search keeps, in bytes. Longer
-// lines are still read to their end (for their encoding, and the last
-// character of a value, which may be a closing quote), but only this much of
-// them is looked at: a section or key name that does not end within it never
-// matches, and a value comes back with at most what of it lies within it.
+// lines are still read to their end (for their encoding, the "]" that ends a
+// section name, and the last character of a value, which may be a closing
+// quote), but only this much of them is looked at: a section or key name that
+// does not end within it never matches, and a value comes back with at most
+// what of it lies within it.
 inline constexpr std::size_t kMaxKeptLineBytes = 64 * 1024;
 
 // The value, as UTF-8, of key in the first section named section, by the

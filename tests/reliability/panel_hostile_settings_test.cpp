@@ -87,11 +87,11 @@ TEST_F(PanelHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
     Captions expected;
   };
   const Case cases[] = {
-      {"NUL bytes are ordinary bytes",
+      {"NUL bytes end names and values",
        "\0\n[Utgang1h"s + kUtf8 +
            "y]\ncommand1=P\xC3\xA5\0vifte\0\n[Utgang1lav\0]\ncommand2=x\n"
            "[Utgang2lav]\n\0command4=y\ncommand4=\0\0\n"s,
-       {{1, "På\0vifte\0"s}, {4, "\0\0"s}}},
+       {{1, "På"}, {2, "x"}}},
       {"Windows-1252 captions in a UTF-8 file: each line is read on its own",
        "[Utgang1h" + kUtf8 + "y]\ncommand1=Vifte \xE6 1\n[Utgang1lav]\ncommand2=Av \x80\n",
        {{1, "Vifte æ 1"}, {2, "Av €"}}},
@@ -113,9 +113,9 @@ TEST_F(PanelHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
       {"10 MB line before the sections",
        "[x]\n" + tenMegabytes + "\r\n[Utgang8lav]\r\ncommand16=Av 8\r\n",
        {{16, "Av 8"}}},
-      {"header [ alone ends the section before it",
+      {"header [ alone is ignored: the section before it goes on",
        "[Utgang1h" + kUtf8 + "y]\n[\ncommand1=x\n[Utgang1lav]\ncommand2=Av\n",
-       {{2, "Av"}}},
+       {{1, "x"}, {2, "Av"}}},
       {"header [ alone before the sections",
        "[\ncommand1=x\n[Utgang1h" + kUtf8 + "y]\ncommand1=P\xC3\xA5\n[",
        {{1, "På"}}},
