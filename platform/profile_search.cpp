@@ -105,7 +105,9 @@ struct Line {
 // kMaxKeptLineBytes of any line.
 class ProfileScanner {
  public:
-  ProfileScanner(const FoldedName& section, const FoldedName& key) : section_(section), key_(key) {
+  // allUtf8: the input is known to be well-formed UTF-8 throughout.
+  ProfileScanner(const FoldedName& section, const FoldedName& key, bool allUtf8)
+      : section_(section), key_(key), allUtf8_(allUtf8) {
     line_.reserve(kMaxKeptLineBytes);
   }
 
@@ -133,7 +135,7 @@ class ProfileScanner {
 
   void append(std::string_view bytes, bool ascii) {
     // ASCII leaves a line that is whole UTF-8 so far as it is.
-    if (!ascii || !utf8_.validSoFarAndComplete()) utf8_.feed(bytes);
+    if (!allUtf8_ && (!ascii || !utf8_.validSoFarAndComplete())) utf8_.feed(bytes);
     if (!cut_) {
       const std::size_t room = kMaxKeptLineBytes - line_.size();
       line_.append(bytes.substr(0, room));
@@ -227,6 +229,7 @@ class ProfileScanner {
 
   const FoldedName& section_;
   const FoldedName& key_;
+  const bool allUtf8_;
   Place place_ = Place::BeforeFirstSection;
   std::string line_;
   Utf8Validator utf8_;  // of the whole line so far
@@ -247,8 +250,9 @@ std::optional<std::string> findProfileValue(ByteSource& source, std::string_view
   if (wantedSection.empty() || wantedKey.empty()) return std::nullopt;
 
   ProfileTextSource text(source);
-  ProfileScanner scanner(wantedSection, wantedKey);
-  for (std::string_view piece = text.next(); !piece.empty(); piece = text.next()) {
+  std::string_view piece = text.next();
+  ProfileScanner scanner(wantedSection, wantedKey, text.allUtf8());
+  for (; !piece.empty(); piece = text.next()) {
     if (!scanner.feed(piece)) return scanner.result();
   }
   if (text.failed()) return std::nullopt;

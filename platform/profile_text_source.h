@@ -22,6 +22,10 @@ class ProfileTextSource : public ByteSource {
   std::string_view next() override;
   bool failed() const override { return file_.failed(); }
 
+  // True, once the first piece is out, when all pieces are well-formed UTF-8
+  // (a transcoded UTF-16 file), so that their lines need no checking.
+  bool allUtf8() const { return utf16_.has_value(); }
+
  private:
   std::string_view start();
   std::string_view transcoded(std::string_view bytes);

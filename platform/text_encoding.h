@@ -48,7 +48,8 @@ class Utf16Decoder {
   void finish(std::string& out);
 
  private:
-  void onCodeUnit(char16_t unit, std::string& out);
+  // Writes what unit completes at out; returns the end of what it wrote.
+  char* onCodeUnit(char16_t unit, char* out);
 
   ByteOrder order_;
   int pendingByte_ = -1;        // first byte of a code unit cut between pieces
