@@ -34,11 +34,6 @@ FileByteSource::~FileByteSource() {
   ::close(fd_);
 }
 
-bool FileByteSource::rewind() {
-  failed_ = ::lseek(fd_, 0, SEEK_SET) != 0;
-  return !failed_;
-}
-
 std::string_view FileByteSource::next() {
   if (failed_) return {};
   ssize_t count;

@@ -22,7 +22,6 @@ class FileByteSource : public ByteSource {
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
 
-  bool rewind() override;
   std::string_view next() override;
   bool failed() const override { return failed_; }
 

@@ -67,6 +67,33 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr char32_t kReplacementCharacter = U'\uFFFD';
+
+// Writes the UTF-8 form of codePoint (one to four bytes) at out; returns how
+// many bytes it wrote.
+std::size_t encodeUtf8(char32_t codePoint, char* out) {
+  if (codePoint < 0x80) {
+    out[0] = static_cast<char>(codePoint);
+    return 1;
+  }
+  if (codePoint < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
+    out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 2;
+  }
+  if (codePoint < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
+    out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+  out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+  return 4;
+}
+
 }  // namespace
 
 bool Utf8Validator::feed(std::string_view bytes) {
@@ -103,6 +130,49 @@ char32_t windows1252ToUnicode(unsigned char byte) {
   return byte;
 }
 
+void Utf16Decoder::feed(std::string_view bytes, std::string& out) {
+  // Each code unit, and a surrogate held from the piece before, gives at most
+  // three bytes: written in place, as this runs for every unit of the file.
+  const std::size_t start = out.size();
+  out.resize(start + (bytes.size() / 2 + 2) * 3);
+  char* end = out.data() + start;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (pendingByte_ < 0) {
+      pendingByte_ = byte;
+      continue;
+    }
+    const auto first = static_cast<char16_t>(pendingByte_);
+    pendingByte_ = -1;
+    end = onCodeUnit(order_ == ByteOrder::LittleEndian ? static_cast<char16_t>(first | byte << 8)
+                                                       : static_cast<char16_t>(first << 8 | byte),
+                     end);
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+void Utf16Decoder::finish(std::string& out) {
+  if (highSurrogate_ != 0) appendUtf8(out, kReplacementCharacter);
+  if (pendingByte_ >= 0) appendUtf8(out, kReplacementCharacter);
+  highSurrogate_ = 0;
+  pendingByte_ = -1;
+}
+
+char* Utf16Decoder::onCodeUnit(char16_t unit, char* out) {
+  const bool high = unit >= 0xD800 && unit <= 0xDBFF, low = unit >= 0xDC00 && unit <= 0xDFFF;
+  if (highSurrogate_ != 0) {
+    const char16_t previous = highSurrogate_;
+    highSurrogate_ = 0;
+    if (low) return out + encodeUtf8(0x10000 + ((previous - 0xD800) << 10) + (unit - 0xDC00), out);
+    out += encodeUtf8(kReplacementCharacter, out);
+  }
+  if (high) {
+    highSurrogate_ = unit;
+    return out;
+  }
+  return out + encodeUtf8(low ? kReplacementCharacter : unit, out);
+}
+
 char32_t nextCodePoint(std::string_view text, std::size_t& pos, TextEncoding encoding) {
   const auto lead = static_cast<unsigned char>(text[pos]);
   const std::size_t length =
@@ -119,21 +189,8 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos, TextEncoding enc
 }
 
 void appendUtf8(std::string& out, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
+  char bytes[4];
+  out.append(bytes, encodeUtf8(codePoint, bytes));
 }
 
 std::string toUtf8(std::string_view text, TextEncoding encoding, std::size_t maxCodePoints) {
@@ -185,7 +242,7 @@ std::string withVisibleControls(std::string_view text) {
     if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) {
       appendUtf8(out, byte == 0x7F ? U'\u2421' : U'\u2400' + byte);
     } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      appendUtf8(out, U'\uFFFD');
+      appendUtf8(out, kReplacementCharacter);
       ++i;
     } else {
       out += static_cast<char>(byte);

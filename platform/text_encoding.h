@@ -33,9 +33,32 @@ bool isValidUtf8(std::string_view text);
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the same code point.
 char32_t windows1252ToUnicode(unsigned char byte);
 
+// Decodes UTF-16 handed over in pieces into UTF-8. A code unit or a
+// surrogate pair split between pieces is joined; an unpaired surrogate, and
+// an odd byte left at the end, decode to U+FFFD.
+class Utf16Decoder {
+ public:
+  enum class ByteOrder { LittleEndian, BigEndian };
+  explicit Utf16Decoder(ByteOrder order) : order_(order) {}
+
+  // Appends to out the UTF-8 of the characters that bytes complete.
+  void feed(std::string_view bytes, std::string& out);
+
+  // Ends the input: appends U+FFFD for what was left incomplete.
+  void finish(std::string& out);
+
+ private:
+  // Writes what unit completes at out; returns the end of what it wrote.
+  char* onCodeUnit(char16_t unit, char* out);
+
+  ByteOrder order_;
+  int pendingByte_ = -1;        // first byte of a code unit cut between pieces
+  char16_t highSurrogate_ = 0;  // waiting for its low half; 0 when none
+};
+
 // Decodes the character that starts at text[pos] and moves pos past it.
 // Under Utf8, a byte that does not start a well-formed sequence is read as
-// Windows-1252, so text that changed under our feet still decodes.
+// Windows-1252, so any bytes decode.
 // Precondition: pos < text.size().
 char32_t nextCodePoint(std::string_view text, std::size_t& pos, TextEncoding encoding);
 

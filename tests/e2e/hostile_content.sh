@@ -2,9 +2,9 @@
 # line, NUL bytes, escape sequences, bytes that are not UTF-8, a header "["
 # alone, CR line ends and 100,000 sections.
 # - The chaser, with a step time out of range among them, stops at start-up
-#   with a report that names the file, section, key and value, the control
-#   characters shown as symbols, and ends with status 1 once it is closed
-#   or the program is sent SIGTERM.
+#   with a report that names the file, section, key and value (which ends
+#   at its NUL, its escape character shown as a symbol), and ends with status
+#   1 once it is closed or the program is sent SIGTERM.
 # - The switch panel starts and switches as usual.
 source "$E2E_LIB"
 e2e_setup
@@ -16,7 +16,7 @@ ten_mb_line() { head -c $((10 * 1024 * 1024)) /dev/zero | tr '\0' 'x'; }
 {
   printf '[\r'
   ten_mb_line
-  printf '\r[timer1]\rtiden=\xF8\r[timer2]\rtiden1=65536\0\033[31m\r'
+  printf '\r[timer1]\rtiden=\xF8\r[timer2]\rtiden1=65536\033[31m\0more\r'
 } >"$folder/Velmo1.ini"
 {
   printf '\0\0\n[\n'
@@ -26,7 +26,7 @@ ten_mb_line() { head -c $((10 * 1024 * 1024)) /dev/zero | tr '\0' 'x'; }
   printf '\n'
 } >"$folder/Velmo.ini"
 
-report="$folder/Velmo1.ini [timer2] tiden1 = 65536␀␛[31m: a step time must be 0 to 65535 ms"
+report="$folder/Velmo1.ini [timer2] tiden1 = 65536␛[31m: a step time must be 0 to 65535 ms"
 start_program "$folder/chaser"
 expect_fatal_report "$LAST_PID" chaser "$report" "$CHASER_TITLE"
 expect_trace_prefix "out 888 0"

@@ -6,6 +6,8 @@
 //
 // Checked for every input, besides the sanitizers' findings:
 // - the value is the same whether the file comes whole or in small pieces;
+// - for files of up to kSmallFileBytes, it is the value that a plain reading
+//   of the rules gives (profile_reference.h);
 // - names match in any case and with blanks around them;
 // - every result is valid UTF-8, cut to bufferSize - 1 code points, and the
 //   result for a smaller buffer is the start of the one for a larger buffer.
@@ -20,6 +22,7 @@
 #include "platform/profile_reader.h"
 #include "platform/profile_search.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/profile_reference.h"
 
 namespace {
 
@@ -59,40 +62,6 @@ std::string stretched(std::string_view file) {
   return result;
 }
 
-// Number of code points in text, or nullopt when it is not well-formed
-// UTF-8. Written apart from the reader's own decoder, so that the check does
-// not trust the code it checks.
-std::optional<std::size_t> utf8CodePoints(std::string_view text) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++count) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
-    if (lead < 0x80) {
-      length = 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;   // no overlong forms
-      if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return std::nullopt;
-    }
-    if (text.size() - i < length) return std::nullopt;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto byte = static_cast<unsigned char>(text[i + k]);
-      if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) return std::nullopt;
-    }
-    i += length;
-  }
-  return count;
-}
-
 std::optional<std::string> findInPieces(const Lookup& lookup, std::size_t pieceBytes) {
   velmo::MemoryByteSource source(lookup.file, pieceBytes);
   return velmo::findProfileValue(source, lookup.section, lookup.key);
@@ -111,9 +80,10 @@ std::string shouted(std::string_view name) {
 std::optional<std::string> checkedValue(const Lookup& lookup, bool small) {
   const std::optional<std::string> whole = findInPieces(lookup, lookup.file.size() + 1);
   FUZZ_CHECK(findInPieces(lookup, 2 + lookup.file.size() % 15) == whole);
-  if (whole) FUZZ_CHECK(utf8CodePoints(*whole).has_value());
+  if (whole) FUZZ_CHECK(velmo::fuzz::decodeUtf8(*whole).has_value());
   if (!small) return whole;
 
+  FUZZ_CHECK(whole == velmo::fuzz::referenceValue(lookup.file, lookup.section, lookup.key));
   FUZZ_CHECK(findInPieces(lookup, 1) == whole);
   const std::string section = shouted(lookup.section), key = shouted(lookup.key);
   velmo::MemoryByteSource source(lookup.file);
@@ -135,14 +105,14 @@ void checkBufferSizes(const Lookup& lookup, const std::optional<std::string>& va
     if (!small && size < 255) continue;
     const std::string result =
         velmo::profileStringFromBytes(lookup.file, lookup.section, lookup.key, defaultValue, size);
-    const std::optional<std::size_t> codePoints = utf8CodePoints(result);
+    const std::optional<std::u32string> codePoints = velmo::fuzz::decodeUtf8(result);
     FUZZ_CHECK(codePoints.has_value());
-    FUZZ_CHECK(size == 0 ? result.empty() : *codePoints <= size - 1);
+    FUZZ_CHECK(size == 0 ? result.empty() : codePoints->size() <= size - 1);
     FUZZ_CHECK(result.starts_with(previous));
     previous = result;
   }
   if (value) FUZZ_CHECK(previous == *value);
-  if (!value && utf8CodePoints(defaultValue)) FUZZ_CHECK(previous == defaultValue);
+  if (!value && velmo::fuzz::decodeUtf8(defaultValue)) FUZZ_CHECK(previous == defaultValue);
 }
 
 }  // namespace

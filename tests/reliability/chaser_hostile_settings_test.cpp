@@ -134,10 +134,10 @@ TEST_F(ChaserHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
     Outcome expected;
   };
   const Case cases[] = {
-      {"NUL bytes are ordinary bytes",
+      {"NUL bytes end names and values",
        "\0\0\0\n[timer1]\ntiden=1\0 2\n[timer2\0]\ntiden1=200\n[timer3]\n\0tiden2=300\n"
        "tiden2=3\0\n[timer4]\ntiden3=\0 400\n"s,
-       started({{1, 1}, {3, 3}})},
+       started({{1, 1}, {2, 200}, {3, 3}})},
       {"10 MB value is read up to its number",
        "[timer1]\ntiden=500 " + kTenMegabytes + "\n" + chaserSettings(exampleTextsFrom(2)),
        started(exampleWith({{1, 500}}))},
@@ -154,9 +154,9 @@ TEST_F(ChaserHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
        "00\n[timer2]\ntiden1=\xC3(\n",
        started({{1, 1}})},
       {"header [ alone before the timers", "[\n" + kExample, started(exampleIntervals())},
-      {"header [ alone ends the timer's section",
+      {"header [ alone is ignored: the timer's section goes on",
        "[timer1]\n[\ntiden=100\n" + chaserSettings(exampleTextsFrom(2)),
-       started(exampleWith({{1, 0}}))},
+       started(exampleIntervals())},
       {"header [ alone as the last byte", kExample + "[", started(exampleIntervals())},
       {"header [ alone as the whole file", "[", started({})},
       {"100,000 sections", manySections, started(timerNumbers)},
@@ -182,8 +182,8 @@ TEST_F(ChaserHostileSettings, ValueOutOfRangeInAHostileFileGivesTheIntervalError
        std::string(254, '9')},
       {"Windows-1252 file with CR line ends",
        "[timer1]\rtiden=\xF8\r[timer2]\rtiden1=65536 \xB5s\r", 2, "65536 µs"},
-      {"NUL and an escape sequence, shown as symbols", "[timer2]\rtiden1=65536\0\x1B[31m\r"s, 2,
-       "65536␀␛[31m"},
+      {"an escape sequence shown as a symbol, the value cut at a NUL",
+       "[timer2]\rtiden1=65536\x1B[31m\0more\r"s, 2, "65536␛[31m"},
       {"after 100,000 sections", manySections + chaserSettings({{5, "-1"}}), 5, "-1"},
       {"beside a header [ alone", "[\n[timer3]\ntiden2=1e9\n[", 3, "1e9"},
   };

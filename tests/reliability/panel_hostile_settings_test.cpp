@@ -89,20 +89,20 @@ TEST_F(PanelHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
     Captions expected;
   };
   const Case cases[] = {
-      {"NUL bytes are ordinary bytes",
+      {"NUL bytes end names and values",
        "\0\n[Utgang1h"s + kUtf8 +
            "y]\ncommand1=P\xC3\xA5\0vifte\0\n[Utgang1lav\0]\ncommand2=x\n"
            "[Utgang2lav]\n\0command4=y\ncommand4=\0\0\n"s,
-       {{1, "På\0vifte\0"s}, {4, "\0\0"s}}},
-      {"invalid UTF-8 in a caption makes the file Windows-1252: UTF-8 sections no longer match",
+       {{1, "På"}, {2, "x"}}},
+      {"Windows-1252 captions in a UTF-8 file: each line is read on its own",
        "[Utgang1h" + kUtf8 + "y]\ncommand1=Vifte \xE6 1\n[Utgang1lav]\ncommand2=Av \x80\n",
-       {{2, "Av €"}}},
-      {"invalid UTF-8 in a caption of a Windows-1252 file",
+       {{1, "Vifte æ 1"}, {2, "Av €"}}},
+      {"a UTF-8 caption in a Windows-1252 file",
        "[Utgang1h" + k1252 +
            "y]\ncommand1=Vifte \xE6 1\n[Utgang1lav]\ncommand2=Sl\xC3\xA5 av\n"
            "[Utgang2h" +
            k1252 + "y]\ncommand3=\x93\x80\x94 \x81\n",
-       {{1, "Vifte æ 1"}, {2, "SlÃ¥ av"}, {3, "“€” \u0081"}}},
+       {{1, "Vifte æ 1"}, {2, "Slå av"}, {3, "“€” \u0081"}}},
       {"10 MB caption is cut to 254 characters",
        "[Utgang1h" + kUtf8 + "y]\ncommand1=" + tenMegabytes + "\n[Utgang1lav]\ncommand2=Av\n",
        {{1, std::string(254, 'A')}, {2, "Av"}}},
@@ -115,9 +115,9 @@ TEST_F(PanelHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
       {"10 MB line before the sections",
        "[x]\n" + tenMegabytes + "\r\n[Utgang8lav]\r\ncommand16=Av 8\r\n",
        {{16, "Av 8"}}},
-      {"header [ alone ends the section before it",
+      {"header [ alone is ignored: the section before it goes on",
        "[Utgang1h" + kUtf8 + "y]\n[\ncommand1=x\n[Utgang1lav]\ncommand2=Av\n",
-       {{2, "Av"}}},
+       {{1, "x"}, {2, "Av"}}},
       {"header [ alone before the sections",
        "[\ncommand1=x\n[Utgang1h" + kUtf8 + "y]\ncommand1=P\xC3\xA5\n[",
        {{1, "På"}}},
@@ -159,7 +159,7 @@ TEST_F(PanelHostileSettings, BigFileGivesTheRightCaptions) {
 // A writer replaces the file over and over, atomically and in place, while
 // the panel starts again and again: every start-up completes, and each
 // caption is blank or (the start of) one that a version holds, read as
-// UTF-8 or, when the two passes of a read saw different versions, as
+// UTF-8 or, when a read of a file cut short ends inside a character, as
 // Windows-1252.
 TEST_F(PanelHostileSettings, FileRewrittenDuringStartUpNeverCrashes) {
   struct Version {
