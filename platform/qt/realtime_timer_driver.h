@@ -3,6 +3,7 @@
 #include <QObject>
 #include <optional>
 
+#include "platform/file_descriptor.h"
 #include "platform/timer_scheduler.h"
 
 class QSocketNotifier;
@@ -30,7 +31,7 @@ class RealTimeTimerDriver : public QObject {
   void setTimer(std::optional<Instant> due);
 
   TimerScheduler& scheduler_;
-  int timerFd_ = -1;
+  FileDescriptor timer_;
   QSocketNotifier* notifier_ = nullptr;
   // The instant the timerfd is set to, so a schedule change that leaves the
   // earliest due instant where it was costs no system call.

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/errno_text.h"
 #include "platform/port/port_backend.h"
 #include "platform/port/private_folder.h"
 #include "platform/port/simulated_register.h"
@@ -31,7 +32,7 @@ RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
       privateFolder_(privateFolder),
       inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   if (!inotify_) {
-    throw PortAccessError("Cannot watch the port register: " + port::errnoText(errno) + ".");
+    throw PortAccessError("Cannot watch the port register: " + errnoText(errno) + ".");
   }
   watchFolder();
   byte_ = readRegister(path_);
@@ -41,8 +42,8 @@ void RegisterWatcher::watchFolder() {
   if (privateFolder_) port::ensurePrivateFolder(folder_);
   folderWatch_ = inotify_add_watch(inotify_.get(), folder_.c_str(), kFolderEvents);
   if (folderWatch_ < 0) {
-    throw PortAccessError("Cannot watch the register folder " + folder_ + ": " +
-                          port::errnoText(errno) + ".");
+    throw PortAccessError("Cannot watch the register folder " + folder_ + ": " + errnoText(errno) +
+                          ".");
   }
   watchFile();
 }

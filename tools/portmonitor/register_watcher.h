@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/posix_file.h"
+#include "platform/file_descriptor.h"
 
 namespace velmo::monitor {
 
@@ -47,7 +47,7 @@ class RegisterWatcher {
   std::string folder_;
   std::string fileName_;
   bool privateFolder_;
-  port::FileDescriptor inotify_;
+  FileDescriptor inotify_;
   int folderWatch_ = -1;
   std::uint8_t byte_ = 0;
 };

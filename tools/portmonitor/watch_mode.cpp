@@ -6,7 +6,7 @@
 #include <chrono>
 #include <exception>
 
-#include "platform/port/posix_file.h"
+#include "platform/errno_text.h"
 #include "tools/portmonitor/byte_format.h"
 
 namespace velmo::monitor {
@@ -25,7 +25,7 @@ int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err)
   for (;;) {
     if (poll(&wait, 1, -1) < 0) {
       if (errno == EINTR) continue;
-      err << "Cannot wait for register changes: " << port::errnoText(errno) << std::endl;
+      err << "Cannot wait for register changes: " << errnoText(errno) << std::endl;
       return 1;
     }
     try {
