@@ -1,5 +1,10 @@
 # Helpers that give every Velmo target the same include root and warnings.
 
+# The address and undefined-behaviour sanitizers, for the sanitizer build
+# (VELMO_SANITIZE) and the fuzzers.
+set(VELMO_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                     -fno-omit-frame-pointer)
+
 function(velmo_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
@@ -21,7 +26,7 @@ endfunction()
 # A GoogleTest executable registered with CTest:
 # velmo_test(name SOURCES... LIBS...)
 function(velmo_test name)
-  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   velmo_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
