@@ -40,10 +40,10 @@ class Form1Test : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
 
-  QApplication& app = testing::application();
+  QApplication& app = test::application();
   VirtualTimeline timeline;
   test::EventLog events;
-  test::RecordingPort port{timeline, events};
+  test::RecordingPort port{timeline.clock(), events};
   std::unique_ptr<Form1> form =
       std::make_unique<Form1>(timeline.scheduler(), port, "/opt/velmo",
                               test::intervalReader(test::exampleIntervals(), events));
@@ -124,7 +124,7 @@ TEST_F(Form1Test, ClosingTheWindowMidPatternWritesNothingMore) {
   form.reset();
   timeline.advance(10s);
   EXPECT_EQ(port.takeWrites(), Writes{});
-  EXPECT_EQ(port.lastByte(), 4) << "the lines keep the last byte";
+  EXPECT_EQ(port.reg, 4) << "the lines keep the last byte";
 }
 
 TEST_F(Form1Test, EachButtonRunsItsOwnHandler) {

@@ -109,11 +109,11 @@ class ChaserHostileSettings : public ::testing::Test {
                 kRangeError};
   }
 
-  QApplication& app = testing::application();
+  QApplication& app = test::application();
   TempFolder folder;
   VirtualTimeline timeline;
   test::EventLog events;
-  test::RecordingPort port{timeline, events};
+  test::RecordingPort port{timeline.clock(), events};
 };
 
 const std::string kExample = chaserSettings(exampleIntervalTexts());

@@ -16,7 +16,7 @@ namespace velmo::monitor {
 namespace {
 
 using port::SimulatedRegister;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 // Waits (up to a bound that only a broken watcher reaches) until the watcher
 // has seen expected.

@@ -30,7 +30,7 @@ class MouseLog : public QWidget {
 
 class TrayTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing::application(); }
+  static void SetUpTestSuite() { test::application(); }
 
   NotifyIconData record() {
     NotifyIconData data;
