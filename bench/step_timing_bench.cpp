@@ -27,7 +27,6 @@
 #include "chaser/chaser.h"
 #include "platform/clock.h"
 #include "platform/qt/realtime_timer_driver.h"
-#include "platform/timer_scheduler.h"
 #include "tests/support/recording_port.h"
 
 namespace velmo::bench {
@@ -155,12 +154,11 @@ int run(int argc, char** argv) {
     return 2;
   }
 
-  MonotonicClock clock;
-  TimerScheduler scheduler(clock);
-  qt::RealTimeTimerDriver driver(scheduler);
+  qt::RealTimeTimerDriver driver;
   WakeCounter wakes(driver);
+  const MonotonicClock clock;
   test::RecordingPort port(clock);
-  Chaser chaser(scheduler, port, "",
+  Chaser chaser(driver.scheduler(), port, "",
                 [](const std::string& section, const std::string&, const std::string&) {
                   return exampleSetting(section);
                 });

@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/errno_text.h"
 #include "platform/qt/fatal_error.h"
 #include "platform/run_time_error.h"
@@ -39,14 +37,8 @@ itimerspec oneShotAt(Instant due) {
 
 }  // namespace
 
-RealTimeTimerDriver::RealTimeTimerDriver(TimerScheduler& scheduler, QObject* parent)
-    : QObject(parent), scheduler_(scheduler) {
-  // The timerfd counts on CLOCK_MONOTONIC; on any other clock it would wake at
-  // the wrong instants or spin.
-  if (!dynamic_cast<const MonotonicClock*>(&scheduler.clock())) {
-    throw std::invalid_argument("RealTimeTimerDriver needs a scheduler on a MonotonicClock");
-  }
-  timer_.reset(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+RealTimeTimerDriver::RealTimeTimerDriver(QObject* parent)
+    : QObject(parent), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
   if (!timer_) throwSystemError("timerfd_create");
   notifier_ = new QSocketNotifier(timer_.get(), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &RealTimeTimerDriver::onWake);
