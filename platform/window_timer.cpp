@@ -9,7 +9,9 @@ namespace velmo {
 WindowTimer::WindowTimer(TimerScheduler& scheduler, std::function<void()> handler)
     : scheduler_(scheduler), handler_(std::move(handler)) {}
 
-WindowTimer::~WindowTimer() { scheduler_.disarm(*this); }
+WindowTimer::~WindowTimer() {
+  scheduler_.disarm(*this);
+}
 
 void WindowTimer::setInterval(long long milliseconds) {
   if (milliseconds < 0 || milliseconds > kMaxInterval) {
@@ -19,7 +21,8 @@ void WindowTimer::setInterval(long long milliseconds) {
   interval_ = static_cast<int>(milliseconds);
   if (interval_ == 0) scheduler_.disarm(*this);
   // A timer that was enabled with interval 0 starts counting once it has one.
-  else if (enabled_ && !countdown_) start();
+  else if (enabled_ && !countdown_)
+    start();
 }
 
 void WindowTimer::setEnabled(bool enabled) {
