@@ -23,12 +23,11 @@
 
 #include "bench/example_cascade.h"
 #include "bench/naive_cascade.h"
-#include "bench/recording_port.h"
 #include "bench/timing_figures.h"
 #include "chaser/chaser.h"
 #include "platform/clock.h"
 #include "platform/qt/realtime_timer_driver.h"
-#include "platform/timer_scheduler.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo::bench {
 namespace {
@@ -80,13 +79,13 @@ struct RunFigures {
 
 // Clicks, runs the event loop for span, and measures the writes after the
 // click's 0 (whose instant is the click) against the pattern's timeline.
-RunFigures measureRun(RecordingPort& port, const std::function<void()>& click,
+RunFigures measureRun(test::RecordingPort& port, const std::function<void()>& click,
                       const PatternGroup& group, milliseconds span, WakeCounter* wakes) {
   port.clear();
   if (wakes) wakes->take();
   click();
   runEventLoop(span);
-  const std::vector<PortWrite> writes = port.writes();
+  const std::vector<test::PortAccess> writes = port.accesses();
   RunFigures run;
   if (wakes) run.wakeups = wakes->take();
   if (writes.empty() || writes.front().value != 0) {
@@ -155,12 +154,11 @@ int run(int argc, char** argv) {
     return 2;
   }
 
-  MonotonicClock clock;
-  TimerScheduler scheduler(clock);
-  qt::RealTimeTimerDriver driver(scheduler);
+  qt::RealTimeTimerDriver driver;
   WakeCounter wakes(driver);
-  RecordingPort port;
-  Chaser chaser(scheduler, port, "",
+  const MonotonicClock clock;
+  test::RecordingPort port(clock);
+  Chaser chaser(driver.scheduler(), port, "",
                 [](const std::string& section, const std::string&, const std::string&) {
                   return exampleSetting(section);
                 });

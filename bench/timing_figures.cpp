@@ -26,7 +26,7 @@ double meanOfCycle(const std::vector<double>& lateness, std::size_t cycle, std::
 }  // namespace
 
 TimingFigures measureTiming(const CycleSchedule& schedule, Instant click,
-                            const std::vector<PortWrite>& writesAfterClick) {
+                            const std::vector<test::PortAccess>& writesAfterClick) {
   TimingFigures figures;
   const std::size_t perCycle = schedule.writes.size();
   std::vector<double> lateness;

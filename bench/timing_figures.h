@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "bench/example_cascade.h"
-#include "bench/recording_port.h"
 #include "platform/clock.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo::bench {
 
@@ -27,6 +27,6 @@ struct TimingFigures {
 // Write i after the click is step i % n of cycle i / n (n writes per cycle),
 // due at click + cycle * period + the step's offset.
 TimingFigures measureTiming(const CycleSchedule& schedule, Instant click,
-                            const std::vector<PortWrite>& writesAfterClick);
+                            const std::vector<test::PortAccess>& writesAfterClick);
 
 }  // namespace velmo::bench

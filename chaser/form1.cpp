@@ -3,9 +3,7 @@
 #include <QRect>
 #include <array>
 
-#include "platform/clock.h"
 #include "platform/qt/fatal_error.h"
-#include "platform/qt/realtime_timer_driver.h"
 
 namespace velmo::chaser {
 namespace {
@@ -32,30 +30,10 @@ const std::array<ButtonDesign, 4> kButtons{{
 
 }  // namespace
 
-struct Form1::OwnDevices {
-  MonotonicClock clock;
-  TimerScheduler scheduler{clock};
-  qt::RealTimeTimerDriver driver{scheduler};
-  LibraryPort port;
-};
-
-Form1::Form1() : Form1(std::make_unique<OwnDevices>()) {}
-
-Form1::Form1(std::unique_ptr<OwnDevices> devices)
-    : Form(kClientTwips, kTitle, ":/velmo/picture.gif", ":/velmo/icon.png"),
-      devices_(std::move(devices)),
-      chaser_(devices_->scheduler, devices_->port, programFolder()) {
+Form1::Form1(Chaser& chaser)
+    : Form(kClientTwips, kTitle, ":/velmo/picture.gif", ":/velmo/icon.png"), chaser_(chaser) {
   addButtons();
 }
-
-Form1::Form1(TimerScheduler& scheduler, Port& port, std::string programFolder, IniReader readIni)
-    : Form(kClientTwips, kTitle, ":/velmo/picture.gif", ":/velmo/icon.png"),
-      chaser_(scheduler, port, std::move(programFolder), std::move(readIni)) {
-  addButtons();
-}
-
-// The chaser's timers leave the scheduler before the own devices go.
-Form1::~Form1() = default;
 
 void Form1::addButtons() {
   QPushButton* previous = nullptr;

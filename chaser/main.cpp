@@ -1,20 +1,33 @@
 #include <QApplication>
 #include <memory>
 
+#include "chaser/chaser.h"
 #include "chaser/form1.h"
 #include "chaser/usage.h"
 #include "platform/qt/close_on_signals.h"
 #include "platform/qt/fatal_error.h"
+#include "platform/qt/realtime_timer_driver.h"
+#include "shared/port.h"
+#include "shared/settings.h"
 
 int main(int argc, char* argv[]) {
   if (auto status = velmo::handleCommandLine(argc, argv, velmo::chaser::kUsage).exitStatus)
     return *status;
-  QApplication app(argc, argv);
-  std::unique_ptr<velmo::chaser::Form1> form;
+  QApplication application(argc, argv);
+
+  // Declared in the order they are made, so they go in the reverse order:
+  // the chaser's timers leave the scheduler before the driver that owns it.
+  std::unique_ptr<velmo::qt::RealTimeTimerDriver> timers;
+  std::unique_ptr<velmo::LibraryPort> port;
+  std::unique_ptr<velmo::Chaser> chaser;
+  std::unique_ptr<velmo::chaser::Form1> window;
   return velmo::qt::runMainWindow([&]() -> QWidget& {
-    form = std::make_unique<velmo::chaser::Form1>();
-    velmo::qt::closeOnTerminationSignals(*form);
-    form->Form_Load();
-    return *form;
+    timers = std::make_unique<velmo::qt::RealTimeTimerDriver>();
+    port = std::make_unique<velmo::LibraryPort>();
+    chaser = std::make_unique<velmo::Chaser>(timers->scheduler(), *port, velmo::programFolder());
+    window = std::make_unique<velmo::chaser::Form1>(*chaser);
+    velmo::qt::closeOnTerminationSignals(*window);
+    chaser->Form_Load();
+    return *window;
   });
 }

@@ -1,14 +1,28 @@
 # Helpers that give every Velmo target the same include root and warnings.
 
+# The address and undefined-behaviour sanitizers, for the sanitizer build
+# (VELMO_SANITIZE) and the fuzzers.
+set(VELMO_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                     -fno-omit-frame-pointer)
+
 function(velmo_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
-# A static library of the project: velmo_library(name SOURCES...)
+# A static library of the project: velmo_library(name SOURCES...). With
+# VELMO_BUILD_FUZZERS also its fuzzing twin <name>_fuzz: the same sources
+# with libFuzzer's coverage hooks and the sanitizers, linking what <name>
+# links; built only for a fuzzer that links it.
 function(velmo_library name)
   add_library(${name} STATIC ${ARGN})
   velmo_target_defaults(${name})
+  if(VELMO_BUILD_FUZZERS)
+    add_library(${name}_fuzz STATIC EXCLUDE_FROM_ALL ${ARGN})
+    velmo_target_defaults(${name}_fuzz)
+    target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer-no-link ${VELMO_SANITIZERS})
+    target_link_libraries(${name}_fuzz PUBLIC $<TARGET_PROPERTY:${name},LINK_LIBRARIES>)
+  endif()
 endfunction()
 
 # A program for users: built into the program folder (build/bin).
@@ -21,7 +35,7 @@ endfunction()
 # A GoogleTest executable registered with CTest:
 # velmo_test(name SOURCES... LIBS...)
 function(velmo_test name)
-  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   velmo_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)

@@ -21,24 +21,16 @@ std::unique_ptr<FileByteSource> FileByteSource::open(const std::string& path) {
   // on the open descriptor is the one that counts.
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0 || !isRegularFile(status)) return nullptr;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  if (::fstat(fd, &status) != 0 || !isRegularFile(status)) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::unique_ptr<FileByteSource>(new FileByteSource(fd));
-}
-
-FileByteSource::~FileByteSource() {
-  ::close(fd_);
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file || ::fstat(file.get(), &status) != 0 || !isRegularFile(status)) return nullptr;
+  return std::unique_ptr<FileByteSource>(new FileByteSource(std::move(file)));
 }
 
 std::string_view FileByteSource::next() {
   if (failed_) return {};
   ssize_t count;
   do {
-    count = ::read(fd_, buffer_.data(), buffer_.size());
+    count = ::read(file_.get(), buffer_.data(), buffer_.size());
   } while (count < 0 && errno == EINTR);
   if (count < 0) {
     failed_ = true;

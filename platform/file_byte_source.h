@@ -4,7 +4,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "platform/file_descriptor.h"
 #include "platform/profile_search.h"
 
 namespace velmo {
@@ -18,17 +20,13 @@ class FileByteSource : public ByteSource {
   // a FIFO, a device, a link to one of these, or a path with a NUL in it).
   static std::unique_ptr<FileByteSource> open(const std::string& path);
 
-  ~FileByteSource() override;
-  FileByteSource(const FileByteSource&) = delete;
-  FileByteSource& operator=(const FileByteSource&) = delete;
-
   std::string_view next() override;
   bool failed() const override { return failed_; }
 
  private:
-  explicit FileByteSource(int fd) : fd_(fd) {}
+  explicit FileByteSource(FileDescriptor file) : file_(std::move(file)) {}
 
-  int fd_;
+  FileDescriptor file_;
   bool failed_ = false;
   std::array<char, kReadChunkBytes> buffer_;
 };

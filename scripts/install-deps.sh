@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libieee1284-3-dev
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon

@@ -20,9 +20,11 @@ for preset in "${presets[@]}"; do
 done
 
 scripts/install-deps.sh
+jobs=$(nproc)
 for preset in "${presets[@]}"; do
   echo "=== $preset: configure, build, test"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  # Status lines stay quiet; warnings show.
+  cmake --preset "$preset" --log-level=WARNING
+  cmake --build --preset "$preset" --parallel "$jobs"
+  ctest --preset "$preset" --parallel "$jobs"
 done

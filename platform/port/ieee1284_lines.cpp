@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/port/posix_file.h"
+#include "platform/errno_text.h"
 
 namespace velmo::port {
 namespace {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/errno_text.h"
 #include "platform/port/port_backend.h"
 
 namespace velmo::port {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/port/posix_file.h"
+#include "platform/file_descriptor.h"
 
 namespace velmo::port {
 

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/errno_text.h"
 #include "platform/port/port_backend.h"
-#include "platform/port/posix_file.h"
 
 namespace velmo::port {
 namespace {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/errno_text.h"
 #include "platform/port/private_folder.h"
 
 namespace velmo::port {

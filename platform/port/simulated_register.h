@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_descriptor.h"
 #include "platform/port/port_backend.h"
-#include "platform/port/posix_file.h"
 
 namespace velmo::port {
 

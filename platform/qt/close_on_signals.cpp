@@ -9,12 +9,16 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cerrno>
+#include <stdexcept>
 #include <system_error>
 
 namespace velmo::qt {
 namespace {
 
-// The write end of the pipe that carries signals into the event loop.
+// The write end of the pipe that carries signals into the event loop; -1
+// until the first call has made it. Both ends stay open for the rest of the
+// process: a signal may come at any moment, even while the program ends, and
+// a closed read end would turn the handler's write into SIGPIPE.
 int signalPipeWrite = -1;
 
 void forwardSignal(int signalNumber) {
@@ -28,6 +32,9 @@ void forwardSignal(int signalNumber) {
 }  // namespace
 
 void closeOnTerminationSignals(QWidget& window) {
+  if (signalPipeWrite >= 0) {
+    throw std::logic_error("closeOnTerminationSignals may be called only once");
+  }
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw std::system_error(errno, std::generic_category(), "cannot create the signal pipe");

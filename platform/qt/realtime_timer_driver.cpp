@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <stdexcept>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/errno_text.h"
 #include "platform/qt/fatal_error.h"
 #include "platform/run_time_error.h"
 
@@ -34,21 +32,15 @@ itimerspec oneShotAt(Instant due) {
 
 [[noreturn]] void throwSystemError(const char* what) {
   throw RunTimeError(std::string("the step timers cannot run: ") + what + " failed (" +
-                     std::strerror(errno) + ")");
+                     errnoText(errno) + ")");
 }
 
 }  // namespace
 
-RealTimeTimerDriver::RealTimeTimerDriver(TimerScheduler& scheduler, QObject* parent)
-    : QObject(parent), scheduler_(scheduler) {
-  // The timerfd counts on CLOCK_MONOTONIC; on any other clock it would wake at
-  // the wrong instants or spin.
-  if (!dynamic_cast<const MonotonicClock*>(&scheduler.clock())) {
-    throw std::invalid_argument("RealTimeTimerDriver needs a scheduler on a MonotonicClock");
-  }
-  timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-  if (timerFd_ < 0) throwSystemError("timerfd_create");
-  notifier_ = new QSocketNotifier(timerFd_, QSocketNotifier::Read, this);
+RealTimeTimerDriver::RealTimeTimerDriver(QObject* parent)
+    : QObject(parent), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+  if (!timer_) throwSystemError("timerfd_create");
+  notifier_ = new QSocketNotifier(timer_.get(), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &RealTimeTimerDriver::onWake);
   rearm();
   scheduler_.setScheduleChanged([this] { rearm(); });
@@ -57,7 +49,6 @@ RealTimeTimerDriver::RealTimeTimerDriver(TimerScheduler& scheduler, QObject* par
 RealTimeTimerDriver::~RealTimeTimerDriver() {
   scheduler_.setScheduleChanged({});
   delete notifier_;
-  close(timerFd_);
 }
 
 void RealTimeTimerDriver::rearm() {
@@ -68,7 +59,7 @@ void RealTimeTimerDriver::rearm() {
 
 void RealTimeTimerDriver::setTimer(std::optional<Instant> due) {
   const itimerspec deadline = due ? oneShotAt(*due) : itimerspec{};
-  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &deadline, nullptr) != 0) {
+  if (timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &deadline, nullptr) != 0) {
     throwSystemError("timerfd_settime");
   }
   armedAt_ = due;
@@ -78,7 +69,7 @@ void RealTimeTimerDriver::onWake() {
   std::uint64_t expirations = 0;
   // Nothing to read: the timer was re-armed after it had expired, and the
   // new instant has not come yet.
-  if (read(timerFd_, &expirations, sizeof expirations) < 0) return;
+  if (read(timer_.get(), &expirations, sizeof expirations) < 0) return;
   armedAt_.reset();  // a one-shot timerfd is disarmed once it has expired
 
   running_ = true;

@@ -3,34 +3,40 @@
 #include <QObject>
 #include <optional>
 
+#include "platform/clock.h"
+#include "platform/file_descriptor.h"
 #include "platform/timer_scheduler.h"
 
 class QSocketNotifier;
 
 namespace velmo::qt {
 
-// Drives a TimerScheduler from the Qt event loop with a CLOCK_MONOTONIC
-// timerfd armed at the absolute due instant of the next countdown, so
+// Window timers on CLOCK_MONOTONIC, driven from the Qt event loop: the
+// driver owns a TimerScheduler on a MonotonicClock and runs its countdowns
+// from a timerfd armed at the absolute due instant of the next one, so
 // handlers run within a fraction of a millisecond of being due and nothing
-// runs while nothing is due. The scheduler's clock must be a MonotonicClock
-// (std::invalid_argument otherwise).
+// runs while nothing is due.
 // Handlers run through runGuarded; after a handler has failed the driver
 // stops, so nothing else runs while the fatal error is reported.
 // Needs a QCoreApplication, and runs on its thread. Throws RunTimeError if
-// the timerfd cannot be created. The driver takes the
-// scheduler's schedule-changed callback for its lifetime.
+// the timerfd cannot be created.
 class RealTimeTimerDriver : public QObject {
  public:
-  explicit RealTimeTimerDriver(TimerScheduler& scheduler, QObject* parent = nullptr);
+  explicit RealTimeTimerDriver(QObject* parent = nullptr);
   ~RealTimeTimerDriver() override;
+
+  // The scheduler the window timers run on. Its timers must be gone before
+  // the driver.
+  TimerScheduler& scheduler() { return scheduler_; }
 
  private:
   void rearm();
   void onWake();
   void setTimer(std::optional<Instant> due);
 
-  TimerScheduler& scheduler_;
-  int timerFd_ = -1;
+  MonotonicClock clock_;
+  TimerScheduler scheduler_{clock_};
+  FileDescriptor timer_;
   QSocketNotifier* notifier_ = nullptr;
   // The instant the timerfd is set to, so a schedule change that leaves the
   // earliest due instant where it was costs no system call.

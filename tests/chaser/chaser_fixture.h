@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -11,39 +10,10 @@
 
 #include "chaser/chaser.h"
 #include "platform/virtual_timeline.h"
-#include "shared/port.h"
 #include "shared/settings.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo::test {
-
-// Port writes and settings reads in the order they happened.
-using EventLog = std::vector<std::string>;
-
-// A port that records each write as "<ms>:<byte>" at the timeline's time, and
-// as "out <port> <byte>" in an event log; reads return the last byte written.
-class RecordingPort final : public Port {
- public:
-  RecordingPort(const VirtualTimeline& timeline, EventLog& events)
-      : timeline_(timeline), events_(events) {}
-
-  // Writes since the last call.
-  std::vector<std::string> takeWrites() { return std::exchange(writes_, {}); }
-  int lastByte() const { return last_; }
-
- protected:
-  void writeByte(int port, std::uint8_t value) override {
-    last_ = value;
-    writes_.push_back(std::to_string(timeline_.elapsedMs()) + ":" + std::to_string(value));
-    events_.push_back("out " + std::to_string(port) + " " + std::to_string(value));
-  }
-  std::uint8_t readByte(int) override { return static_cast<std::uint8_t>(last_); }
-
- private:
-  const VirtualTimeline& timeline_;
-  EventLog& events_;
-  std::vector<std::string> writes_;
-  int last_ = 0;
-};
 
 // Folder of the example settings file, with the intervals 100 ... 1600 ms
 // (Timer1 ... Timer16), 130, 260, 380, 500, 700, 900 ms (Timer17 ...

@@ -49,7 +49,7 @@ class ChaserTest : public ::testing::Test {
 
   VirtualTimeline timeline;
   EventLog events;
-  test::RecordingPort port{timeline, events};
+  test::RecordingPort port{timeline.clock(), events};
   std::unique_ptr<Chaser> chaser;
 };
 
@@ -85,7 +85,7 @@ TEST_F(ChaserTest, MissingSettingsFileLeavesEveryTimerSilent) {
                      &Chaser::Command4_Click}) {
     (chaser.get()->*click)();
     EXPECT_EQ(port.takeWrites().size(), 1u);
-    EXPECT_EQ(port.lastByte(), 0);
+    EXPECT_EQ(port.reg, 0);
     EXPECT_EQ(run(70s), Writes{});
   }
 }
@@ -234,7 +234,7 @@ Writes fromIdle(void (Chaser::*click)(), std::chrono::milliseconds at,
                 std::chrono::milliseconds span) {
   VirtualTimeline timeline;
   EventLog events;
-  test::RecordingPort port{timeline, events};
+  test::RecordingPort port{timeline.clock(), events};
   Chaser chaser(timeline.scheduler(), port, test::kExamplesFolder);
   chaser.Form_Load();
   timeline.advance(at);

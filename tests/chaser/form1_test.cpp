@@ -34,19 +34,20 @@ class Form1Test : public ::testing::Test {
   // The window on the example settings, loaded and shown; start-up's write
   // is taken off the record.
   void showLoaded() {
-    form->Form_Load();
+    chaser->Form_Load();
     port.takeWrites();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
 
-  QApplication& app = testing::application();
+  QApplication& app = test::application();
   VirtualTimeline timeline;
   test::EventLog events;
-  test::RecordingPort port{timeline, events};
-  std::unique_ptr<Form1> form =
-      std::make_unique<Form1>(timeline.scheduler(), port, "/opt/velmo",
-                              test::intervalReader(test::exampleIntervals(), events));
+  test::RecordingPort port{timeline.clock(), events};
+  std::unique_ptr<Chaser> chaser =
+      std::make_unique<Chaser>(timeline.scheduler(), port, "/opt/velmo",
+                               test::intervalReader(test::exampleIntervals(), events));
+  std::unique_ptr<Form1> form = std::make_unique<Form1>(*chaser);
 };
 
 TEST_F(Form1Test, ClientAreaIsFixedAt297By101Pixels) {
@@ -95,7 +96,7 @@ TEST_F(Form1Test, ButtonsStandInOneRowUnderThePictureInTabOrder) {
 }
 
 TEST_F(Form1Test, StartUpWritesOneZeroBeforeTheFirstRead) {
-  form->Form_Load();
+  chaser->Form_Load();
   ASSERT_EQ(events.size(), 25u);
   EXPECT_EQ(events[0], "out 888 0");
   EXPECT_EQ(events[1], "read timer1 tiden /opt/velmo/Velmo1.ini");
@@ -121,10 +122,12 @@ TEST_F(Form1Test, ClosingTheWindowMidPatternWritesNothingMore) {
   timeline.advance(350ms);
   port.takeWrites();
   form->close();
+  // As the program ends: the window goes, then the chaser.
   form.reset();
+  chaser.reset();
   timeline.advance(10s);
   EXPECT_EQ(port.takeWrites(), Writes{});
-  EXPECT_EQ(port.lastByte(), 4) << "the lines keep the last byte";
+  EXPECT_EQ(port.reg, 4) << "the lines keep the last byte";
 }
 
 TEST_F(Form1Test, EachButtonRunsItsOwnHandler) {
@@ -151,8 +154,9 @@ TEST_F(Form1Test, PortErrorDuringAClickGoesToTheFatalErrorReport) {
     void writeByte(int, std::uint8_t) override { throw RunTimeError("port library missing"); }
     std::uint8_t readByte(int) override { return 0; }
   } failing;
-  Form1 window(timeline.scheduler(), failing, "/opt/velmo",
-               test::intervalReader(test::exampleIntervals(), events));
+  Chaser failingChaser(timeline.scheduler(), failing, "/opt/velmo",
+                       test::intervalReader(test::exampleIntervals(), events));
+  Form1 window(failingChaser);
   std::vector<std::string> reports;
   qt::setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
   window.findChild<QPushButton*>("Command1")->click();

@@ -320,7 +320,7 @@ class FileSystemCases : public ::testing::Test {
     return GetPrivateProfileString("s", "k", "default", 255, path);
   }
 
-  testing::TempFolder folder;
+  test::TempFolder folder;
 };
 
 TEST_F(FileSystemCases, RegularFileAndLinkToItAreRead) {

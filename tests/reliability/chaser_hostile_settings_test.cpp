@@ -77,9 +77,10 @@ class ChaserHostileSettings : public ::testing::Test {
   // Either way the port has had its one 0 and nothing else.
   Outcome start() {
     events.clear();
-    Form1 form(timeline.scheduler(), port, folder.path());
+    Chaser chaser(timeline.scheduler(), port, folder.path());
+    Form1 form(chaser);
     try {
-      form.Form_Load();
+      chaser.Form_Load();
     } catch (const RunTimeError& error) {
       expectOnlyTheStartUpWrite();
       return {{}, error.what()};
@@ -89,8 +90,7 @@ class ChaserHostileSettings : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
     Outcome outcome;
     for (int timer = 1; timer <= Chaser::kTimerCount; ++timer) {
-      if (const int interval = form.chaser().timer(timer).interval())
-        outcome.intervals[timer] = interval;
+      if (const int interval = chaser.timer(timer).interval()) outcome.intervals[timer] = interval;
     }
     return outcome;
   }
@@ -109,11 +109,11 @@ class ChaserHostileSettings : public ::testing::Test {
                 kRangeError};
   }
 
-  QApplication& app = testing::application();
+  QApplication& app = test::application();
   TempFolder folder;
   VirtualTimeline timeline;
   test::EventLog events;
-  test::RecordingPort port{timeline, events};
+  test::RecordingPort port{timeline.clock(), events};
 };
 
 const std::string kExample = chaserSettings(exampleIntervalTexts());
@@ -207,12 +207,13 @@ TEST_F(ChaserHostileSettings, PathThatIsNoReadableFileReadsAsMissing) {
 // bounded memory, and "Løpelys 1" then steps with the intervals read.
 TEST_F(ChaserHostileSettings, BigFileGivesTheRightIntervals) {
   writeWithFiller(settingsPath(), kBigFileMegabytes * kMegabyte, kExample);
-  Form1 form(timeline.scheduler(), port, folder.path());
+  Chaser chaser(timeline.scheduler(), port, folder.path());
+  Form1 form(chaser);
   const long peakBefore = peakResidentKb();
-  form.Form_Load();
+  chaser.Form_Load();
   EXPECT_LT(peakResidentKb() - peakBefore, 64 * 1024) << "kB more to read the file";
   for (const auto& [timer, interval] : exampleIntervals())
-    EXPECT_EQ(form.chaser().timer(timer).interval(), interval) << "Timer" << timer;
+    EXPECT_EQ(chaser.timer(timer).interval(), interval) << "Timer" << timer;
 
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

@@ -25,7 +25,7 @@ class NullPort final : public Port {
   std::uint8_t readByte(int) override { return 0; }
 };
 
-using velmo::testing::TempFolder;
+using velmo::test::TempFolder;
 
 // The chaser's section and key of timer 1..24: "timer<N>" and "tiden<N-1>",
 // "tiden" alone for timer 1.

@@ -54,7 +54,7 @@ class PanelHostileSettings : public ::testing::Test {
     return captions;
   }
 
-  QApplication& app = testing::application();
+  QApplication& app = test::application();
   TempFolder folder;
   NullPort port;
   qt::QtShellNotifyIcon shell;

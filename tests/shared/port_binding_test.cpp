@@ -18,7 +18,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 // Whether the library at path is loaded in this process.
 bool isLoaded(const char* path) {

@@ -46,7 +46,7 @@ class ReadIniStringTest : public ::testing::Test {
     return bytes.str();
   }
 
-  testing::TempFolder folder;
+  test::TempFolder folder;
   std::string path = IniPath(folder.path(), "Velmo.ini");
 };
 

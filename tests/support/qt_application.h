@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-namespace velmo::testing {
+namespace velmo::test {
 
 // The test program's one QApplication, made on the first call (named after
 // the program) and never destroyed: Qt Test's input devices outlive the tests
@@ -16,4 +16,4 @@ inline QApplication& application() {
   return *app;
 }
 
-}  // namespace velmo::testing
+}  // namespace velmo::test

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-namespace velmo::testing {
+namespace velmo::test {
 
 // A fresh folder under the temporary folder ($TMPDIR or /tmp), removed with
 // everything in it at the end, even where a test took its permissions away.
@@ -35,4 +35,4 @@ class TempFolder {
   std::string path_;
 };
 
-}  // namespace velmo::testing
+}  // namespace velmo::test

@@ -9,7 +9,7 @@
 
 #include "shared/settings.h"
 #include "switchpanel/switch_panel.h"
-#include "tests/switchpanel/recording_port.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo {
 namespace {

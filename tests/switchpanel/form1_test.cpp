@@ -16,8 +16,8 @@
 #include "platform/qt/tray_notify_icon.h"
 #include "platform/run_time_error.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/recording_port.h"
 #include "tests/switchpanel/fake_tray.h"
-#include "tests/switchpanel/recording_port.h"
 
 namespace velmo::qt {
 namespace {
@@ -34,7 +34,7 @@ const char* captionOf(const std::string& key) {
 
 class Form1Test : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing::application(); }
+  static void SetUpTestSuite() { test::application(); }
 
   void SetUp() override {
     panel.Form_Load();

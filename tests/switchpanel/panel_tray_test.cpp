@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "switchpanel/switch_panel.h"
+#include "tests/support/recording_port.h"
 #include "tests/switchpanel/fake_tray.h"
-#include "tests/switchpanel/recording_port.h"
 
 namespace velmo {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
-#include "tests/switchpanel/recording_port.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo {
 namespace {

@@ -19,7 +19,7 @@ using port::SimulatedRegister;
 
 class MonitorWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing::application(); }
+  static void SetUpTestSuite() { test::application(); }
 
   // Runs the event loop until done() holds; false after a bound that only a
   // broken window reaches.
@@ -40,7 +40,7 @@ class MonitorWindowTest : public ::testing::Test {
     return lines;
   }
 
-  velmo::testing::TempFolder temp;
+  velmo::test::TempFolder temp;
   std::string path = temp / "reg";
   SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
   RegisterWatcher watcher{(writer.writeData(0x81), path), false};

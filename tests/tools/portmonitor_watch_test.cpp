@@ -21,7 +21,7 @@ namespace velmo {
 namespace {
 
 using port::SimulatedRegister;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 // portmonitor started with VELMO_PORT=port and output into files; ended at
 // the end of the scope.

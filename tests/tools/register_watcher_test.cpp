@@ -17,7 +17,7 @@ namespace velmo::monitor {
 namespace {
 
 using port::SimulatedRegister;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 // Lets the watcher take its notifications until done() holds; false after a
 // bound that only a broken watcher reaches.

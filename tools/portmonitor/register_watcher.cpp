@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/errno_text.h"
 #include "platform/port/port_backend.h"
 #include "platform/port/private_folder.h"
 #include "platform/port/simulated_register.h"
@@ -46,7 +47,7 @@ bool folderMissing(int error) {
 }
 
 std::string cannotWatch(const std::string& folder, int error) {
-  return "Cannot watch the register folder " + folder + ": " + port::errnoText(error) + ".";
+  return "Cannot watch the register folder " + folder + ": " + errnoText(error) + ".";
 }
 
 }  // namespace
@@ -58,7 +59,7 @@ RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
       privateFolder_(privateFolder),
       inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   if (!inotify_) {
-    throw PortAccessError("Cannot watch the port register: " + port::errnoText(errno) + ".");
+    throw PortAccessError("Cannot watch the port register: " + errnoText(errno) + ".");
   }
   watchFolder();
   byte_ = readRegister(path_);

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/posix_file.h"
+#include "platform/file_descriptor.h"
 
 namespace velmo::monitor {
 
@@ -65,7 +65,7 @@ class RegisterWatcher {
   std::string folder_;
   std::string fileName_;
   bool privateFolder_;
-  port::FileDescriptor inotify_;
+  FileDescriptor inotify_;
   // On the register's folder while following, else on the folder above it
   // that holds awaited_, the next folder on the way down.
   int folderWatch_ = -1;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/posix_file.h"
+#include "platform/errno_text.h"
 #include "tools/portmonitor/byte_format.h"
 
 namespace velmo::monitor {
@@ -36,7 +36,7 @@ int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err)
   for (;;) {
     if (poll(&wait, 1, -1) < 0) {
       if (errno == EINTR) continue;
-      err << "Cannot wait for register changes: " << port::errnoText(errno) << std::endl;
+      err << "Cannot wait for register changes: " << errnoText(errno) << std::endl;
       return 1;
     }
     const std::string lossBefore = watcher.lossReason();

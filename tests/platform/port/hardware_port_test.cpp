@@ -48,7 +48,7 @@ class HardwarePortTest : public ::testing::Test {
     return SimulatedRegister(temp / "mirror", SimulatedRegister::Folder::kExisting).peek();
   }
 
-  velmo::testing::TempFolder temp;
+  velmo::test::TempFolder temp;
   std::vector<std::uint8_t> written;
 };
 

@@ -16,7 +16,7 @@ namespace velmo {
 namespace {
 
 using ::testing::HasSubstr;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 // The entries of the library, loaded in the calling process.
 struct PortLibrary {

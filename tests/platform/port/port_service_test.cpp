@@ -15,7 +15,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using namespace velmo::testing;
+using namespace velmo::test;
 
 class PortServiceTest : public ::testing::Test {
  protected:

@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Values, InvalidPortSetting,
                                            " sim"));
 
 TEST(PortBackendFactory, SimulatedSettingGivesTheRegisterAtItsPath) {
-  velmo::testing::TempFolder temp;
+  velmo::test::TempFolder temp;
   const auto backend =
       makePortBackend(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
   backend->writeData(0x99);
@@ -80,7 +80,7 @@ TEST(PortBackendFactory, SimulatedSettingGivesTheRegisterAtItsPath) {
 
 TEST(PortBackendFactory, HardwareThatIsNotThereIsAClearError) {
   if (access("/dev/parport0", F_OK) == 0) GTEST_SKIP() << "this machine has a parallel port";
-  velmo::testing::TempFolder temp;
+  velmo::test::TempFolder temp;
   try {
     makePortBackend(parsePortSetting({"hw:parport0", "", temp.path(), geteuid()}));
     ADD_FAILURE() << "opened parport0";

@@ -15,7 +15,7 @@
 
 #include "tests/support/temp_folder.h"
 
-namespace velmo::testing {
+namespace velmo::test {
 
 // The bytes of the file at path; empty when it cannot be read.
 inline std::string readFile(const std::string& path) {
@@ -61,4 +61,4 @@ inline int runInChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
-}  // namespace velmo::testing
+}  // namespace velmo::test

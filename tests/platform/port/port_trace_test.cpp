@@ -16,7 +16,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using namespace velmo::testing;
+using namespace velmo::test;
 using Direction = PortTrace::Direction;
 
 class FixedClock final : public Clock {

@@ -16,7 +16,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using namespace velmo::testing;
+using namespace velmo::test;
 using Folder = SimulatedRegister::Folder;
 
 // The default register with XDG_RUNTIME_DIR in a temporary folder.

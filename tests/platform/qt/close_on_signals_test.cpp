@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 #include <QWidget>
+#include <stdexcept>
 
 namespace velmo::qt {
 namespace {
@@ -23,21 +24,32 @@ class CountingWindow : public QWidget {
 };
 
 // One QApplication for the process; signal handlers stay installed, so each
-// signal is tested in its own child process.
-void endsLikeClosingTheWindow(int signalNumber, bool windowHidden) {
+// signal is tested in its own child process. With secondCall, a second call
+// for another window must be refused and change nothing.
+void endsLikeClosingTheWindow(int signalNumber, bool windowHidden, bool secondCall = false) {
   int argc = 1;
   char name[] = "close_on_signals_test";
   char* argv[] = {name, nullptr};
   QApplication application(argc, argv);
   CountingWindow window;
+  CountingWindow other;
   if (!windowHidden) window.show();
   closeOnTerminationSignals(window);
+  if (secondCall) {
+    try {
+      closeOnTerminationSignals(other);
+      std::_Exit(3);
+    } catch (const std::logic_error&) {
+    }
+  }
 
   QTimer::singleShot(0, [signalNumber] { raise(signalNumber); });
   // A safety net only: the signal ends the loop long before.
   QTimer::singleShot(10000, [] { QCoreApplication::exit(2); });
   const int status = application.exec();
-  if (status != 0 || window.closeEvents != 1 || window.isVisible()) std::_Exit(1);
+  if (status != 0 || window.closeEvents != 1 || window.isVisible() || other.closeEvents != 0) {
+    std::_Exit(1);
+  }
   std::_Exit(0);
 }
 
@@ -51,6 +63,10 @@ TEST(CloseOnTerminationSignals, SigintClosesTheWindowAndQuits) {
 
 TEST(CloseOnTerminationSignals, AHiddenWindowStillGetsItsCloseEventAndTheLoopQuits) {
   EXPECT_EXIT(endsLikeClosingTheWindow(SIGTERM, true), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(CloseOnTerminationSignals, ASecondCallIsRefusedAndTheFirstWindowStillCloses) {
+  EXPECT_EXIT(endsLikeClosingTheWindow(SIGTERM, false, true), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -9,14 +9,11 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/qt/fatal_error.h"
 #include "platform/run_time_error.h"
-#include "platform/virtual_timeline.h"
 #include "platform/window_timer.h"
 
 namespace velmo::qt {
@@ -80,9 +77,8 @@ class DriverFixture : public ::testing::Test {
   }
 
   QCoreApplication& app = application();  // before the driver's socket notifier
-  MonotonicClock clock;
-  TimerScheduler scheduler{clock};
-  RealTimeTimerDriver driver{scheduler};
+  RealTimeTimerDriver driver;
+  TimerScheduler& scheduler = driver.scheduler();
   std::vector<std::unique_ptr<WindowTimer>> timers;
   Log log;
   std::vector<std::string> reported;
@@ -170,13 +166,6 @@ TEST_F(DriverFixture, HandlerErrorReachesTheReporterAndNothingRunsAfterIt) {
   runFor(40ms);
   EXPECT_EQ(reported, (std::vector<std::string>{"256 is not a port byte"}));
   EXPECT_EQ(log, (Log{"failing"}));
-}
-
-TEST(RealTimeTimerDriver, RefusesASchedulerOnAnotherClock) {
-  application();
-  VirtualClock clock;
-  TimerScheduler scheduler(clock);
-  EXPECT_THROW(RealTimeTimerDriver{scheduler}, std::invalid_argument);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class ReportLog final : public NotifyIconWindow {
 
 class TrayTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing::application(); }
+  static void SetUpTestSuite() { test::application(); }
 
   NotifyIconData record() {
     NotifyIconData data;
