@@ -43,7 +43,7 @@ class MonitorWindowTest : public ::testing::Test {
   velmo::testing::TempFolder temp;
   std::string path = temp / "reg";
   SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
-  RegisterWatcher watcher{(writer.writeData(0x81), path), false};
+  port::RegisterWatcher watcher{(writer.writeData(0x81), path), false};
   MonitorWindow window{watcher};
 };
 

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "platform/port/port_setting.h"
+#include "platform/port/register_watcher.h"
 #include "platform/qt/fatal_error.h"
 #include "tools/portmonitor/monitor_window.h"
-#include "tools/portmonitor/register_watcher.h"
 #include "tools/portmonitor/watch_mode.h"
 
 namespace {
@@ -21,11 +21,11 @@ constexpr const char* kUsage =
     "Shows the eight data lines of the port register that VELMO_PORT selects.\n"
     "  --watch   print one line per change in the terminal instead of a window\n";
 
-std::unique_ptr<velmo::monitor::RegisterWatcher> watchSelectedRegister() {
+std::unique_ptr<velmo::port::RegisterWatcher> watchSelectedRegister() {
   using namespace velmo::port;
   const PortSetting setting = parsePortSetting(PortEnvironment::current());
-  return std::make_unique<velmo::monitor::RegisterWatcher>(setting.registerPath,
-                                                           setting.privateFolder);
+  return std::make_unique<velmo::port::RegisterWatcher>(setting.registerPath,
+                                                        setting.privateFolder);
 }
 
 int watchInTerminal() {
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     std::cerr << "portmonitor: unknown option " << argv[1] << '\n' << kUsage;
     return 2;
   }
-  std::unique_ptr<velmo::monitor::RegisterWatcher> watcher;
+  std::unique_ptr<velmo::port::RegisterWatcher> watcher;
   if (!velmo::qt::runGuarded([&] { watcher = watchSelectedRegister(); })) return 1;
   velmo::monitor::MonitorWindow window(*watcher);
   window.show();

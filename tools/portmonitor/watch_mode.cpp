@@ -18,7 +18,7 @@ void printLine(std::ostream& out, const char* event, std::uint8_t byte) {
 
 }  // namespace
 
-int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err) {
+int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream& err) {
   err << "Watching the port register " << watcher.path() << " (Ctrl+C ends)." << std::endl;
   printLine(out, "now", watcher.byte());
   pollfd wait{watcher.descriptor(), POLLIN, 0};

@@ -6,7 +6,7 @@
 
 #include "platform/port/posix_file.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 
 // Follows the simulated register file with inotify: its folder is watched for
 // the file being created, replaced or deleted, the file itself for writes and
@@ -18,7 +18,7 @@ class RegisterWatcher {
   // Watches the register at path. When privateFolder (the default register),
   // the folder is created 0700 if missing, as the port library would, and
   // refused if it is not a private folder of ours. Throws
-  // port::PortAccessError when the folder cannot be watched or the register
+  // PortAccessError when the folder cannot be watched or the register
   // cannot be read.
   RegisterWatcher(std::string path, bool privateFolder);
 
@@ -27,7 +27,7 @@ class RegisterWatcher {
 
   // Takes the pending notifications without blocking, re-reads the register
   // and returns its byte when it differs from the last one seen. A missing
-  // or empty register reads as 0. Throws port::PortAccessError when the
+  // or empty register reads as 0. Throws PortAccessError when the
   // register cannot be read (the watch goes on; a later update may succeed).
   std::optional<std::uint8_t> update();
 
@@ -47,9 +47,9 @@ class RegisterWatcher {
   std::string folder_;
   std::string fileName_;
   bool privateFolder_;
-  port::FileDescriptor inotify_;
+  FileDescriptor inotify_;
   int folderWatch_ = -1;
   std::uint8_t byte_ = 0;
 };
 
-}  // namespace velmo::monitor
+}  // namespace velmo::port

@@ -1,4 +1,4 @@
-#include "tools/portmonitor/register_watcher.h"
+#include "platform/port/register_watcher.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,10 +12,9 @@
 #include "platform/port/simulated_register.h"
 #include "tests/platform/port/port_test_support.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 namespace {
 
-using port::SimulatedRegister;
 using namespace velmo::testing;
 
 // Waits (up to a bound that only a broken watcher reaches) until the watcher
@@ -113,4 +112,4 @@ TEST(RegisterWatcher, AFolderThatCannotBeWatchedIsAnErrorNamingIt) {
 }
 
 }  // namespace
-}  // namespace velmo::monitor
+}  // namespace velmo::port

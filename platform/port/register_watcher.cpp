@@ -1,4 +1,4 @@
-#include "tools/portmonitor/register_watcher.h"
+#include "platform/port/register_watcher.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -9,40 +9,38 @@
 #include "platform/port/private_folder.h"
 #include "platform/port/simulated_register.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 namespace {
-
-using port::PortAccessError;
 
 constexpr std::uint32_t kFolderEvents =
     IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
 constexpr std::uint32_t kFileEvents = IN_MODIFY | IN_DONT_FOLLOW;
 
 std::uint8_t readRegister(const std::string& path) {
-  return port::SimulatedRegister(path, port::SimulatedRegister::Folder::kExisting).peek();
+  return SimulatedRegister(path, SimulatedRegister::Folder::kExisting).peek();
 }
 
 }  // namespace
 
 RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
     : path_(std::move(path)),
-      folder_(port::folderOf(path_)),
+      folder_(folderOf(path_)),
       fileName_(path_.substr(path_.find_last_of('/') + 1)),
       privateFolder_(privateFolder),
       inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   if (!inotify_) {
-    throw PortAccessError("Cannot watch the port register: " + port::errnoText(errno) + ".");
+    throw PortAccessError("Cannot watch the port register: " + errnoText(errno) + ".");
   }
   watchFolder();
   byte_ = readRegister(path_);
 }
 
 void RegisterWatcher::watchFolder() {
-  if (privateFolder_) port::ensurePrivateFolder(folder_);
+  if (privateFolder_) ensurePrivateFolder(folder_);
   folderWatch_ = inotify_add_watch(inotify_.get(), folder_.c_str(), kFolderEvents);
   if (folderWatch_ < 0) {
-    throw PortAccessError("Cannot watch the register folder " + folder_ + ": " +
-                          port::errnoText(errno) + ".");
+    throw PortAccessError("Cannot watch the register folder " + folder_ + ": " + errnoText(errno) +
+                          ".");
   }
   watchFile();
 }
@@ -77,4 +75,4 @@ bool RegisterWatcher::drainEvents() {
   }
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::port
