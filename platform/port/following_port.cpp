@@ -35,8 +35,10 @@ std::thread startWithoutSignals(std::function<void()> body) {
 }  // namespace
 
 FollowingPort::FollowingPort(std::unique_ptr<ParallelPortLines> lines,
-                             const std::string& registerPath, bool privateFolder)
+                             const std::string& registerPath, bool privateFolder,
+                             std::chrono::milliseconds refresh)
     : lines_(std::move(lines)),
+      refresh_(refresh),
       register_(registerPath, privateFolder ? SimulatedRegister::Folder::kPrivate
                                             : SimulatedRegister::Folder::kExisting),
       watcher_(registerPath, privateFolder),
@@ -66,12 +68,13 @@ std::uint8_t FollowingPort::readData() {
 void FollowingPort::follow() {
   pollfd waits[] = {{watcher_.descriptor(), POLLIN, 0}, {stop_.get(), POLLIN, 0}};
   for (;;) {
-    if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
+    const int ready = poll(waits, 2, static_cast<int>(refresh_.count()));
+    if (ready < 0 && errno != EINTR) return;
     if (waits[1].revents != 0) return;
-    if (waits[0].revents == 0) continue;
+    if (ready < 0) continue;
     const std::lock_guard lock(mutex_);
     try {
-      followChange();
+      followRegister(ready == 0);
     } catch (const std::exception& error) {
       followingFailure_ = error.what();
       return;
@@ -79,14 +82,14 @@ void FollowingPort::follow() {
   }
 }
 
-void FollowingPort::followChange() {
+void FollowingPort::followRegister(bool refreshing) {
   try {
     watcher_.update();
   } catch (const PortAccessError&) {
     return;  // this process's own next access reports an unreadable register
   }
   const std::uint8_t byte = watcher_.byte();
-  if (!linesHold_ || *linesHold_ == byte) return;
+  if (!linesHold_ || (*linesHold_ == byte && !refreshing)) return;
   lines_->write(byte);
   linesHold_ = byte;
 }

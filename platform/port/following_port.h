@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,10 @@ namespace velmo::port {
 // - a write drives this process's lines, then the register;
 // - a thread of its own watches the register (inotify) and, whenever another
 //   process changed it, drives this process's lines with the new byte;
+// - the same thread drives the lines again with the register's byte every
+//   refresh interval, for a receiver that forgets a copy nobody refreshes
+//   (olad drops a client's frame from the merge some 2.5 s after it came,
+//   and another client's next frame would then take the lines);
 // - reads return the register.
 //
 // Until the other processes have followed a write, their copies may
@@ -37,10 +42,11 @@ namespace velmo::port {
 class FollowingPort final : public PortBackend {
  public:
   // Follows the register at registerPath (privateFolder: the default one,
-  // whose folder is created private when missing). Throws PortAccessError
-  // when the register cannot be watched.
+  // whose folder is created private when missing), and drives the lines
+  // again every refresh. Throws PortAccessError when the register cannot be
+  // watched.
   FollowingPort(std::unique_ptr<ParallelPortLines> lines, const std::string& registerPath,
-                bool privateFolder);
+                bool privateFolder, std::chrono::milliseconds refresh);
   // Stops the thread; waits for a send in progress, which is bounded.
   ~FollowingPort() override;
   FollowingPort(const FollowingPort&) = delete;
@@ -53,11 +59,14 @@ class FollowingPort final : public PortBackend {
 
  private:
   void follow();
-  void followChange();
+  // Drives the lines with the register's byte when it differs from theirs,
+  // or always when refreshing; nothing before the first write.
+  void followRegister(bool refreshing);
   void throwIfFollowingFailed() const;
 
   std::mutex mutex_;
   std::unique_ptr<ParallelPortLines> lines_;
+  std::chrono::milliseconds refresh_;
   SimulatedRegister register_;
   RegisterWatcher watcher_;
   std::optional<std::uint8_t> linesHold_;  // nothing until the first write

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -23,6 +24,8 @@ constexpr std::string_view kSimulatedAt = "sim:";
 constexpr std::string_view kHardwareAt = "hw:";
 constexpr std::string_view kOlaAt = "ola:";
 constexpr unsigned kMaxRpcPort = 65535;
+// olad forgets a client's frame some 2.5 s after it came.
+constexpr std::chrono::milliseconds kOlaRefresh{1000};
 
 std::string variable(const char* name) {
   const char* value = std::getenv(name);
@@ -108,7 +111,8 @@ std::string defaultRegisterPath(const PortEnvironment& environment) {
 
 PortSetting parsePortSetting(const PortEnvironment& environment) {
   const std::string_view value = environment.port;
-  PortSetting setting{PortSetting::Kind::kSimulated, defaultRegisterPath(environment), true, "", {}};
+  PortSetting setting{
+      PortSetting::Kind::kSimulated, defaultRegisterPath(environment), true, "", {}};
   if (value.empty() || value == kSimulated) return setting;
   if (value.starts_with(kSimulatedAt) && value.size() > kSimulatedAt.size()) {
     setting.registerPath = value.substr(kSimulatedAt.size());
@@ -138,7 +142,8 @@ std::unique_ptr<PortBackend> makePortBackend(const PortSetting& setting) {
           std::make_unique<SimulatedRegister>(setting.registerPath, folderKind(setting)));
     case PortSetting::Kind::kOla:
       return std::make_unique<FollowingPort>(std::make_unique<OlaLines>(setting.ola),
-                                             setting.registerPath, setting.privateFolder);
+                                             setting.registerPath, setting.privateFolder,
+                                             kOlaRefresh);
   }
   throw PortAccessError("Unknown kind of port.");
 }

@@ -14,7 +14,11 @@
 namespace velmo::port {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Ge;
+using ::testing::SizeIs;
 using ::testing::HasSubstr;
 
 // Lines whose every write attempt is logged; attempts after the first
@@ -52,10 +56,12 @@ class FollowingPortTest : public ::testing::Test {
   std::unique_ptr<FollowingPort> port(LoggedLines*& lines, std::size_t working = 100) {
     auto owned = std::make_unique<LoggedLines>(working);
     lines = owned.get();
-    return std::make_unique<FollowingPort>(std::move(owned), temp / "reg", false);
+    return std::make_unique<FollowingPort>(std::move(owned), temp / "reg", false, refresh);
   }
 
   velmo::testing::TempFolder temp;
+  // Longer than any test: refreshing never interferes.
+  std::chrono::milliseconds refresh{std::chrono::hours(1)};
 };
 
 TEST_F(FollowingPortTest, TheLinesOfEveryPortThatWroteFollowTheLastWriteOfAnyOther) {
@@ -70,6 +76,14 @@ TEST_F(FollowingPortTest, TheLinesOfEveryPortThatWroteFollowTheLastWriteOfAnyOth
   EXPECT_THAT(panelLines->attempts(3), ElementsAre(0x01, 0x00, 0x80));
   EXPECT_THAT(chaserLines->attempts(2), ElementsAre(0x00, 0x80)) << "no resend of its own bytes";
   EXPECT_EQ(panel->readData(), 0x80);
+}
+
+TEST_F(FollowingPortTest, LinesAreDrivenAgainWithTheRegistersByteEveryRefresh) {
+  refresh = std::chrono::milliseconds(1);
+  LoggedLines* lines = nullptr;
+  const auto refreshed = port(lines);
+  refreshed->writeData(0x42);
+  EXPECT_THAT(lines->attempts(3), AllOf(SizeIs(Ge(3u)), Each(0x42)));
 }
 
 TEST_F(FollowingPortTest, LinesThatFailWhileFollowingFailTheNextAccess) {
