@@ -125,6 +125,7 @@ OlaSender::~OlaSender() {
 
 void OlaSender::write(std::uint8_t lines) {
   if (!failure_.empty()) throw OlaFailure(failure_);
+  if (closed_) failClosed();
   const bool latestWins = fetchMergeMode() == OlaUniverse::MERGE_LTP;
   sendFrame(frameFor(lines, latestWins ? fetchUniverse() : DmxBuffer()));
 }
@@ -169,17 +170,14 @@ void OlaSender::await(const std::string& request) {
     const auto left =
         std::chrono::duration_cast<std::chrono::microseconds>(deadline - steady_clock::now());
     if (left.count() <= 0) {
-      fail(olad() + " did not answer within " + seconds(kAnswerTime) + " when asked for " +
-           request +
-           "; it may be stopped or overloaded. Restart olad, then start the program "
-           "again.");
+      fail(olad() + " did not answer within " + seconds(kAnswerTime) +
+           ": it may be stopped or overloaded. Restart olad, then start the program again.");
     }
     selectServer_.RunOnce(ola::TimeInterval(static_cast<std::int64_t>(left.count())));
   }
-  if (!reply_.came) {
-    fail(olad() + " closed the connection: it was stopped or restarted. Start olad again, then " +
-         "start the program again.");
-  }
+  // A request that failed because the connection closed is reported as
+  // the closing.
+  if (!reply_.came || (closed_ && !reply_.error.empty())) failClosed();
   // olad's words for a universe that no output is patched to and no client
   // has registered for.
   if (reply_.error == "Universe doesn't exist") {
@@ -189,6 +187,11 @@ void OlaSender::await(const std::string& request) {
          "again.");
   }
   if (!reply_.error.empty()) fail(olad() + " refused " + request + ": " + reply_.error + ".");
+}
+
+void OlaSender::failClosed() {
+  fail(olad() + " closed the connection: it was stopped or restarted. Start olad again, then " +
+       "start the program again.");
 }
 
 void OlaSender::fail(const std::string& reason) {

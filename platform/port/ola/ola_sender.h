@@ -66,6 +66,7 @@ class OlaSender {
   // closed or the answer time ran out; throws unless the reply came without
   // an error.
   void await(const std::string& request);
+  [[noreturn]] void failClosed();
   [[noreturn]] void fail(const std::string& reason);
   std::string olad() const;
 
