@@ -25,4 +25,8 @@ actual=$(ola_frames 8 | head -n 11)
 $actual
 do not follow the port writes, which make
 $expected"
+# Ending mid-show leaves OLA's client as cleanly as any other port.
+kill -TERM "$LAST_PID"
+wait_exit "$LAST_PID"
+((EXIT_STATUS == 0)) || fail "the chaser ended with status $EXIT_STATUS on SIGTERM"
 echo "chaser on OLA ok"

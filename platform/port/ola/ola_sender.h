@@ -20,7 +20,8 @@ class OlaFailure : public std::runtime_error {
 
 // Eight DMX channels of a universe, driven through OLA's client by one
 // connection to olad. Every wait on olad is bounded, so a daemon that is
-// stopped (SIGSTOP) or gone makes a call fail instead of hang.
+// stopped (SIGSTOP) or gone makes a call fail instead of hang; OLA sends on
+// sockets with MSG_NOSIGNAL, so a closed connection raises no SIGPIPE.
 //
 // Each frame is the whole universe from channel 1, because olad merges the
 // frames of its clients channel by channel from channel 1:
