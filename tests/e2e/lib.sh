@@ -313,12 +313,20 @@ ola_client() {
   "$OLA_PYTHON" "$OLA_CLIENT" "$OLA_PORT" "$@"
 }
 
+# start_ola_client NAME COMMAND UNIVERSE ARGUMENT: ola_client in the
+# background, its output in $WORK/NAME.out, ended with the test.
+start_ola_client() {
+  local name=$1
+  shift
+  "$OLA_PYTHON" "$OLA_CLIENT" "$OLA_PORT" "$@" >"$WORK/$name.out" 2>&1 &
+  E2E_PIDS="$E2E_PIDS $!"
+}
+
 # start_ola_recorder UNIVERSE: records every frame of the universe in
 # $WORK/frames (which makes the universe exist in olad); waits until olad
 # has taken the registration.
 start_ola_recorder() {
-  ola_client record "$1" "$WORK/frames" >"$WORK/recorder.out" 2>&1 &
-  E2E_PIDS="$E2E_PIDS $!"
+  start_ola_client recorder record "$1" "$WORK/frames"
   _recorder_ready() { [[ -f "$WORK/frames.ready" ]]; }
   wait_until 20 _recorder_ready || fail "the OLA recorder did not start: $(cat "$WORK/recorder.out")"
 }

@@ -12,12 +12,30 @@ import socket
 import sys
 import time
 
-from ola.ClientWrapper import ClientWrapper
+from ola.ClientWrapper import SelectServer
 from ola.OlaClient import OlaClient, Universe
 
 
-def connect(port):
-    return ClientWrapper(socket.create_connection(("127.0.0.1", port), timeout=5))
+class Connection:
+    """A client and its event loop, which ends when olad closes the connection."""
+
+    def __init__(self, port):
+        sock = socket.create_connection(("127.0.0.1", port), timeout=5)
+        self._loop = SelectServer()
+        self._client = OlaClient(sock, self._loop.Terminate)
+        self._loop.AddReadDescriptor(sock, self._client.SocketReady)
+
+    def Client(self):
+        return self._client
+
+    def AddEvent(self, milliseconds, callback):
+        self._loop.AddEvent(milliseconds, callback)
+
+    def Run(self):
+        self._loop.Run()
+
+    def Stop(self):
+        self._loop.Terminate()
 
 
 def check(status, what):
@@ -66,7 +84,7 @@ def stream(wrapper, universe, csv):
 
 
 def main(port, command, universe, argument):
-    wrapper = connect(int(port))
+    wrapper = Connection(int(port))
     {"record": record, "merge": merge, "stream": stream}[command](wrapper, int(universe), argument)
 
 

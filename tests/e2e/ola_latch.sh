@@ -9,8 +9,7 @@ source "$E2E_LIB"
 e2e_setup
 start_olad
 start_ola_recorder 1
-ola_client stream 1 0,0,0,0,0,0,0,0,0,42,0,0,0,0,0,0,0,0,0,99 >"$WORK/desk.out" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
+start_ola_client desk stream 1 0,0,0,0,0,0,0,0,0,42,0,0,0,0,0,0,0,0,0,99
 others="0,42,0,0,0,0,0,0,0,0,0,99"
 wait_last_frame "0,0,0,0,0,0,0,0,$others"
 export VELMO_PORT="ola:1@$OLA_PORT"
