@@ -112,15 +112,29 @@ OlaSender::OlaSender(std::uint32_t universe, unsigned firstChannel, unsigned rpc
   client_ = std::make_unique<ola::client::OlaClient>(socket_.get());
   selectServer_.AddReadDescriptor(socket_.get());
   if (!client_->Setup()) fail("Cannot set up OLA's client for " + olad() + ".");
-  client_->SetCloseHandler(ola::NewSingleCallback(
-      +[](bool* closed) { *closed = true; }, &closed_));
-  fetchMergeMode();
+  closeHandler_ = ola::NewSingleCallback(
+      +[](bool* closed) { *closed = true; }, &closed_);
+  client_->SetCloseHandler(closeHandler_);
+  try {
+    fetchMergeMode();
+  } catch (...) {
+    disconnect();
+    throw;
+  }
 }
 
 OlaSender::~OlaSender() {
+  disconnect();
+}
+
+void OlaSender::disconnect() {
   if (!client_) return;
   selectServer_.RemoveReadDescriptor(socket_.get());
   client_->Stop();
+  client_.reset();
+  // OLA's client frees the handler only by running it, when olad closed the
+  // connection.
+  if (!closed_) delete closeHandler_;
 }
 
 void OlaSender::write(std::uint8_t lines) {

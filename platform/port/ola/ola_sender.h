@@ -67,6 +67,7 @@ class OlaSender {
   // closed or the answer time ran out; throws unless the reply came without
   // an error.
   void await(const std::string& request);
+  void disconnect();
   [[noreturn]] void failClosed();
   [[noreturn]] void fail(const std::string& reason);
   std::string olad() const;
@@ -82,6 +83,7 @@ class OlaSender {
   std::unique_ptr<ola::network::TCPSocket> socket_;
   ola::io::SelectServer selectServer_;
   std::unique_ptr<ola::client::OlaClient> client_;
+  ola::SingleUseCallback0<void>* closeHandler_ = nullptr;
 };
 
 }  // namespace velmo::port
