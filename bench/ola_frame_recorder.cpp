@@ -42,6 +42,17 @@ OlaFrameRecorder::OlaFrameRecorder(unsigned rpcPort, unsigned universe)
           &registered, &error));
   while (!registered) selectServer_->RunOnce(ola::TimeInterval(1, 0));
   if (!error.empty()) quit(error.c_str(), rpcPort);
+  bool merging = false;
+  client_->SetUniverseMergeMode(
+      universe, ola::client::OlaUniverse::MERGE_HTP,
+      ola::NewSingleCallback(
+          +[](bool* done, std::string* failure, const ola::client::Result& result) {
+            *done = true;
+            *failure = result.Error();
+          },
+          &merging, &error));
+  while (!merging) selectServer_->RunOnce(ola::TimeInterval(1, 0));
+  if (!error.empty()) quit(error.c_str(), rpcPort);
   thread_ = std::thread([this] { selectServer_->Run(); });
 }
 

@@ -33,9 +33,9 @@ namespace velmo::bench {
 // (bit N-1 set when channel N is above 127).
 class OlaFrameRecorder {
  public:
-  // Connects to olad on rpcPort of this machine and registers for universe
-  // (which makes olad create it). Exits the program with a message when it
-  // cannot.
+  // Connects to olad on rpcPort of this machine, registers for universe
+  // (which makes olad create it) and sets its merge mode to HTP (olad's
+  // default is LTP). Exits the program with a message when it cannot.
   OlaFrameRecorder(unsigned rpcPort, unsigned universe);
   ~OlaFrameRecorder();
   OlaFrameRecorder(const OlaFrameRecorder&) = delete;

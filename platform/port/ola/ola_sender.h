@@ -25,10 +25,11 @@ class OlaFailure : public std::runtime_error {
 //
 // Each frame is the whole universe from channel 1, because olad merges the
 // frames of its clients channel by channel from channel 1:
-// - in HTP mode (highest value wins; olad's default) the channels outside
-//   ours are 0, so they take whatever the other clients send;
-// - in LTP mode (the latest frame wins) they are a copy of the universe as
-//   olad has it just before, so the frame changes nothing but our channels.
+// - in HTP mode (highest value wins) the channels outside ours are 0, so
+//   they take whatever the other clients send;
+// - in LTP mode (the latest frame wins; olad's default for a new universe)
+//   they are a copy of the universe as olad has it just before, so the
+//   frame changes nothing but our channels.
 // The merge mode is asked for each frame, so a change with ola_uni_merge or
 // olad's web page applies from the next one.
 class OlaSender {
