@@ -18,8 +18,8 @@ using ::testing::AllOf;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Ge;
-using ::testing::SizeIs;
 using ::testing::HasSubstr;
+using ::testing::SizeIs;
 
 // Lines whose every write attempt is logged; attempts after the first
 // `working` ones fail, as when olad has gone away.
