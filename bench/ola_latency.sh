@@ -16,4 +16,5 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmo-ola-bench.XXXXXX")
 E2E_PIDS=""
 trap _e2e_cleanup EXIT
 start_olad
-"$bench" --rpc-port "$OLA_PORT" "$@"
+# The bench's register folder lands in $WORK, removed with it.
+TMPDIR="$WORK" "$bench" --rpc-port "$OLA_PORT" "$@"

@@ -226,7 +226,9 @@ int run(int argc, char** argv) {
                  "(bench/ola_latency.sh starts an olad and runs it)\n");
     return 2;
   }
-  // The register goes to a folder of the bench's own, not the user's.
+  // The register goes to a folder of the bench's own, not the user's. The
+  // port library's thread may make its folder anew while it is removed at the
+  // end; ola_latency.sh runs the bench in a temporary folder of its own.
   const std::string runtime =
       std::filesystem::temp_directory_path() / ("velmo-ola-bench-" + std::to_string(getpid()));
   std::filesystem::create_directory(runtime);
