@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libieee1284-3-dev
+  libola-dev ola ola-python
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon
   clang libclang-rt-14-dev llvm clang-format
@@ -22,4 +23,15 @@ sudo=""
 [[ $(id -u) -ne 0 ]] && sudo=sudo
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
+# The ola package starts a system olad when installed. In a container without
+# an init system (CI) nothing should start, least of all a daemon that talks
+# DMX on the network: services are refused for the time of the install, as
+# Debian's container images do, unless a policy is in place already. The
+# tests start an olad of their own.
+policy=/usr/sbin/policy-rc.d
+if [[ ! -d /run/systemd/system && ! -e $policy ]]; then
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+  $sudo chmod 755 "$policy"
+  trap '$sudo rm -f "$policy"' EXIT
+fi
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,13 +1,9 @@
 #include "shared/port.h"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <string_view>
 
 #include "platform/run_time_error.h"
+#include "platform/shared_object.h"
 #include "shared/settings.h"
 
 namespace velmo {
@@ -16,50 +12,22 @@ namespace {
 constexpr const char* kReplaceLibrary =
     "Replace it with the libvelmoport.so of this version of Velmo.";
 
-// dlerror() for the last failed dlopen or dlsym, and whether it is about the
-// library at libraryPath itself: glibc puts that path in front (taken off
-// here, as the messages name it already), while a library that it needs and
-// that cannot be loaded is named alone.
-struct DlFailure {
-  std::string reason;
-  bool aboutLibrary;
-};
-
-DlFailure dlFailure(const std::string& libraryPath) {
-  const char* text = dlerror();
-  std::string_view reason = text ? text : "unknown reason";
-  const std::string prefix = libraryPath + ": ";
-  const bool aboutLibrary = reason.starts_with(prefix);
-  if (aboutLibrary) reason.remove_prefix(prefix.size());
-  return {std::string(reason), aboutLibrary};
-}
-
-// The message for a library that dlopen refused, with the fix that fits:
+// The message for a library that cannot be loaded, with the fix that fits:
 // a missing library is put in place, a file that is no loadable library is
 // replaced, and a library it depends on is installed.
-std::string loadFailureMessage(const std::string& libraryPath) {
-  const DlFailure failure = dlFailure(libraryPath);
+std::string loadFailureMessage(const std::string& libraryPath, const SharedObjectError& failure) {
   const std::string start = "Cannot load the port library " + libraryPath + ": ";
-  if (!failure.aboutLibrary) {
-    return start + "a library it needs cannot be loaded: " + failure.reason +
-           ". Install that library.";
+  switch (failure.kind()) {
+    case SharedObjectError::Kind::kNeedsLibrary:
+      return start + "a library it needs cannot be loaded: " + failure.what() +
+             ". Install that library.";
+    case SharedObjectError::Kind::kMissing:
+      return start + failure.what() + ". Put the " + kPortLibraryName +
+             " of this version of Velmo beside the program.";
+    case SharedObjectError::Kind::kUnusable:
+      break;
   }
-  const bool missing = access(libraryPath.c_str(), F_OK) != 0 && errno == ENOENT;
-  return start + failure.reason + ". " +
-         (missing ? std::string("Put the ") + kPortLibraryName +
-                        " of this version of Velmo beside the program."
-                  : kReplaceLibrary);
-}
-
-// dlopen would wait for a writer on a named pipe and read from a device, so
-// only a regular file is handed to it.
-void requireRegularFile(const std::string& libraryPath) {
-  struct stat status {};
-  if (stat(libraryPath.c_str(), &status) != 0) return;  // dlopen reports why
-  if (!S_ISREG(status.st_mode)) {
-    throw RunTimeError("Cannot load the port library " + libraryPath +
-                       ": it is not a regular file. " + kReplaceLibrary);
-  }
+  return start + failure.what() + ". " + kReplaceLibrary;
 }
 
 }  // namespace
@@ -104,20 +72,17 @@ std::uint8_t LibraryPort::readByte(int port) {
 }
 
 void* LibraryPort::bind(const char* entry) {
-  if (!library_) {
-    requireRegularFile(libraryPath_);
-    library_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library_) {
-      throw RunTimeError(loadFailureMessage(libraryPath_));
-    }
+  try {
+    if (!library_) library_ = openSharedObject(libraryPath_);
+  } catch (const SharedObjectError& failure) {
+    throw RunTimeError(loadFailureMessage(libraryPath_, failure));
   }
-  dlerror();
-  void* address = dlsym(library_, entry);
-  if (!address) {
+  try {
+    return findEntry(library_, libraryPath_, entry);
+  } catch (const SharedObjectError& failure) {
     throw RunTimeError("The port library " + libraryPath_ + " has no entry " + entry + ": " +
-                       dlFailure(libraryPath_).reason + ". " + kReplaceLibrary);
+                       failure.what() + ". " + kReplaceLibrary);
   }
-  return address;
 }
 
 void LibraryPort::throwIfAccessFailed() {

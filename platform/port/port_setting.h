@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,25 +25,45 @@ struct PortEnvironment {
 // absolute path. Its folder is private (see ensurePrivateFolder).
 std::string defaultRegisterPath(const PortEnvironment& environment);
 
+// The DMX channels that carry the eight lines: line N drives channel
+// firstChannel + N - 1 (counted from 1) of universe, through the olad that
+// listens on rpcPort on this machine.
+struct OlaTarget {
+  std::uint32_t universe = 0;
+  unsigned firstChannel = 1;
+  unsigned rpcPort = 9010;
+
+  bool operator==(const OlaTarget&) const = default;
+};
+
+// The largest universe number olad takes, and the largest first channel
+// that leaves room for all eight lines in a universe of 512 channels.
+inline constexpr std::uint32_t kMaxOlaUniverse = 2147483647;
+inline constexpr unsigned kMaxOlaFirstChannel = 512 - 7;
+
 // VELMO_PORT taken apart.
 struct PortSetting {
-  enum class Kind { kSimulated, kHardware };
+  enum class Kind { kSimulated, kHardware, kOla };
   Kind kind = Kind::kSimulated;
-  // The simulated register, or for hardware the register that mirrors every
-  // byte written so that the port monitor shows the real lines too.
+  // The simulated register, or for hardware and OLA the register that
+  // mirrors every byte written so that the port monitor shows the lines too
+  // and reads return the last byte written.
   std::string registerPath;
   bool privateFolder = true;  // registerPath is the default one
   std::string hardwareName;   // the libieee1284 port name, kHardware only
+  OlaTarget ola;              // kOla only
 };
 
 // Reads environment.port: unset, empty or "sim" is the default simulated
 // register, "sim:PATH" the register at PATH, "hw:NAME" the parallel port
-// NAME. Anything else throws a PortAccessError that lists the valid forms.
+// NAME, "ola:UNIVERSE[:CHANNEL][@RPCPORT]" DMX channels through olad.
+// Anything else throws a PortAccessError that lists the valid forms; an OLA
+// number out of range throws one that gives its range.
 PortSetting parsePortSetting(const PortEnvironment& environment);
 
-// The backend for setting. Opens hardware at once and throws
-// PortAccessError when it cannot; the simulated register is touched only by
-// its accesses.
+// The backend for setting. Opens hardware, and loads the OLA module and
+// connects to olad, at once, and throws PortAccessError when it cannot; the
+// simulated register is touched only by its accesses.
 std::unique_ptr<PortBackend> makePortBackend(const PortSetting& setting);
 
 }  // namespace velmo::port

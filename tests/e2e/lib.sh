@@ -137,11 +137,15 @@ wait_until() {
   done
 }
 
-# make_program_folder DIR PROGRAM [INI]: a program folder as users have it.
+# make_program_folder DIR PROGRAM [INI]: a program folder as users have it,
+# with the OLA module when it was built.
 make_program_folder() {
   local dir=$1 program=$2 ini=${3:-}
   mkdir -p "$dir"
   cp "$VELMO_BIN_DIR/$program" "$VELMO_BIN_DIR/libvelmoport.so" "$dir/"
+  if [[ -f "$VELMO_BIN_DIR/libvelmoport-ola.so" ]]; then
+    cp "$VELMO_BIN_DIR/libvelmoport-ola.so" "$dir/"
+  fi
   [[ -n "$ini" ]] && cp "$ini" "$dir/"
   return 0
 }
@@ -335,4 +339,97 @@ wait_exit() {
   wait_until "${2:-10}" _ended || fail "process $pid did not end"
   EXIT_STATUS=0
   wait "$pid" || EXIT_STATUS=$?
+}
+
+# OLA's Python client (Debian's ola-python is for Debian's python3).
+OLA_PYTHON=${OLA_PYTHON:-/usr/bin/python3}
+OLA_CLIENT="$(dirname "${BASH_SOURCE[0]}")/ola_client.py"
+
+# start_olad: an olad of the test's own, as the user nobody when run as root
+# (olad refuses root), with every plugin off (nothing goes out on a network),
+# no web server, and its RPC port drawn at random away from olad's default
+# 9010, so that parallel tests and a system olad never meet. Sets $OLAD_PID
+# and $OLA_PORT. Skips the test when olad or OLA's Python client is missing.
+start_olad() {
+  command -v olad >/dev/null || e2e_skip "olad is not installed (Debian package ola)"
+  "$OLA_PYTHON" -c 'import ola.ClientWrapper' 2>/dev/null ||
+    e2e_skip "OLA's Python client is not installed (Debian package ola-python)"
+  local dir="$WORK/olad" as=() plugin attempt
+  mkdir -p "$dir/config"
+  for plugin in artnet dummy e131 espnet ftdidmx gpio karate kinet milinst opendmx \
+    openpixelcontrol osc pathport renard sandnet shownet spi stageprofi uartdmx usbdmx usbserial; do
+    echo "enabled = false" >"$dir/config/ola-$plugin.conf"
+  done
+  if ((EUID == 0)); then
+    chmod 755 "$WORK"
+    chown -R nobody "$dir"
+    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+  fi
+  for attempt in 1 2 3 4 5; do
+    OLA_PORT=$((20000 + RANDOM % 20000))
+    _port_listened "$OLA_PORT" && continue
+    "${as[@]}" env HOME="$dir" olad --config-dir "$dir/config" --rpc-port "$OLA_PORT" --no-http \
+      --no-register-with-dns-sd >>"$dir/olad.log" 2>&1 &
+    OLAD_PID=$!
+    E2E_PIDS="$E2E_PIDS $OLAD_PID"
+    wait_until 20 _olad_ready && return 0
+    kill "$OLAD_PID" 2>/dev/null || true
+  done
+  fail "olad did not start: $(cat "$dir/olad.log")"
+}
+
+_port_listened() { [[ -n "$(ss -Htln "sport = :$1")" ]]; }
+
+# Our olad listens on $OLA_PORT (and not another process that took it first).
+_olad_ready() {
+  kill -0 "$OLAD_PID" 2>/dev/null || return 1
+  ss -Htlnp "sport = :$OLA_PORT" | grep -q "pid=$OLAD_PID,"
+}
+
+# ola_client COMMAND UNIVERSE ARGUMENT: OLA's own client on our olad (see
+# ola_client.py).
+ola_client() {
+  "$OLA_PYTHON" "$OLA_CLIENT" "$OLA_PORT" "$@"
+}
+
+# start_ola_client NAME COMMAND UNIVERSE ARGUMENT: ola_client in the
+# background, its output in $WORK/NAME.out, ended with the test.
+start_ola_client() {
+  local name=$1
+  shift
+  "$OLA_PYTHON" "$OLA_CLIENT" "$OLA_PORT" "$@" >"$WORK/$name.out" 2>&1 &
+  E2E_PIDS="$E2E_PIDS $!"
+}
+
+# start_ola_recorder UNIVERSE: records every frame of the universe in
+# $WORK/frames (which makes the universe exist in olad); waits until olad
+# has taken the registration.
+start_ola_recorder() {
+  start_ola_client recorder record "$1" "$WORK/frames"
+  _recorder_ready() { [[ -f "$WORK/frames.ready" ]]; }
+  wait_until 20 _recorder_ready || fail "the OLA recorder did not start: $(cat "$WORK/recorder.out")"
+}
+
+# ola_frames [CHANNELS]: the frames recorded so far, one a line, cut to
+# their first CHANNELS channels (all when not given).
+ola_frames() {
+  [[ -f "$WORK/frames" ]] || return 0
+  if [[ -n "${1:-}" ]]; then
+    cut -d' ' -f2 "$WORK/frames" | cut -d, -f"1-$1"
+  else
+    cut -d' ' -f2 "$WORK/frames"
+  fi
+}
+
+_last_frame_is() { [[ "$(ola_frames "$2" | tail -n1)" == "$1" ]]; }
+
+# wait_last_frame FRAME [CHANNELS]: waits until the last frame (cut to
+# CHANNELS) is FRAME.
+wait_last_frame() {
+  wait_until 10 _last_frame_is "$1" "${2:-}" || fail "the last frame is
+$(ola_frames "${2:-}" | tail -n1)
+expected
+$1
+frames:
+$(ola_frames "${2:-}")"
 }

@@ -10,7 +10,9 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 report="VELMO_PORT=\"parallel\" is not a port setting. Valid forms: unset, empty or \"sim\" for \
 the simulated register $XDG_RUNTIME_DIR/velmo/port-888; \"sim:PATH\" for a simulated register \
 in the file PATH; \"hw:NAME\" for the parallel port NAME that libieee1284 lists, such as \
-hw:parport0."
+hw:parport0; \"ola:UNIVERSE[:CHANNEL][@RPCPORT]\" for DMX channels CHANNEL to CHANNEL+7 (1 to 8 \
+unless given) of an OLA universe, sent to olad at RPCPORT on this machine (9010 unless given), \
+such as ola:1."
 
 make_program_folder "$WORK/velmo" chaser "$VELMO_EXAMPLES/Velmo1.ini"
 start_program "$WORK/velmo/chaser"

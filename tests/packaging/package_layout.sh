@@ -12,6 +12,7 @@ dpkg-deb -x "$deb" "$root"
 expected="./opt/velmo/Velmo.ini
 ./opt/velmo/Velmo1.ini
 ./opt/velmo/chaser
+./opt/velmo/libvelmoport-ola.so
 ./opt/velmo/libvelmoport.so
 ./opt/velmo/portmonitor
 ./opt/velmo/switchpanel
@@ -25,7 +26,7 @@ expected="./opt/velmo/Velmo.ini
 ./usr/share/man/man1/velmo-portmonitor.1.gz
 ./usr/share/man/man1/velmo-switchpanel.1.gz"
 actual=$(cd "$root" && find ./opt ./usr/bin ./usr/share/applications ./usr/share/man \
-  \( -type f -printf '%p\n' \) -o \( -type l -printf '%p -> %l\n' \) | sort)
+  \( -type f -printf '%p\n' \) -o \( -type l -printf '%p -> %l\n' \) | LC_ALL=C sort)
 [[ "$actual" == "$expected" ]] || fail "the package holds
 $actual
 expected

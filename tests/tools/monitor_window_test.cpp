@@ -43,7 +43,7 @@ class MonitorWindowTest : public ::testing::Test {
   velmo::test::TempFolder temp;
   std::string path = temp / "reg";
   SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
-  RegisterWatcher watcher{(writer.writeData(0x81), path), false};
+  port::RegisterWatcher watcher{(writer.writeData(0x81), path), false};
   MonitorWindow window{watcher};
 };
 
@@ -76,7 +76,7 @@ TEST_F(MonitorWindowTest, ShowsWhyTheRegisterCannotBeReadAndRecovers) {
 TEST_F(MonitorWindowTest, SaysItWaitsWhileTheRegistersFolderIsGone) {
   const std::string folder = temp / "port";
   std::filesystem::create_directory(folder);
-  RegisterWatcher inFolder(folder + "/reg", false);
+  port::RegisterWatcher inFolder(folder + "/reg", false);
   MonitorWindow waiting(inFolder);
   std::filesystem::remove(folder);
   ASSERT_TRUE(processEventsUntil([&] {

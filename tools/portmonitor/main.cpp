@@ -8,19 +8,19 @@
 #include <memory>
 
 #include "platform/port/port_setting.h"
+#include "platform/port/register_watcher.h"
 #include "platform/qt/fatal_error.h"
 #include "tools/portmonitor/monitor_window.h"
-#include "tools/portmonitor/register_watcher.h"
 #include "tools/portmonitor/usage.h"
 #include "tools/portmonitor/watch_mode.h"
 
 namespace {
 
-std::unique_ptr<velmo::monitor::RegisterWatcher> watchSelectedRegister() {
+std::unique_ptr<velmo::port::RegisterWatcher> watchSelectedRegister() {
   using namespace velmo::port;
   const PortSetting setting = parsePortSetting(PortEnvironment::current());
-  return std::make_unique<velmo::monitor::RegisterWatcher>(setting.registerPath,
-                                                           setting.privateFolder);
+  return std::make_unique<velmo::port::RegisterWatcher>(setting.registerPath,
+                                                        setting.privateFolder);
 }
 
 int watchInTerminal() {
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   if (commandLine.has(velmo::monitor::kWatchOption.name)) return watchInTerminal();
   QApplication app(argc, argv);
-  std::unique_ptr<velmo::monitor::RegisterWatcher> watcher;
+  std::unique_ptr<velmo::port::RegisterWatcher> watcher;
   std::unique_ptr<velmo::monitor::MonitorWindow> window;
   return velmo::qt::runMainWindow([&]() -> QWidget& {
     watcher = watchSelectedRegister();

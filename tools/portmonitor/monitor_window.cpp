@@ -20,7 +20,7 @@ QLabel* valueLabel(QWidget* parent) {
 
 }  // namespace
 
-MonitorWindow::MonitorWindow(RegisterWatcher& watcher, QWidget* parent)
+MonitorWindow::MonitorWindow(port::RegisterWatcher& watcher, QWidget* parent)
     : QWidget(parent),
       watcher_(watcher),
       notifier_(watcher.descriptor(), QSocketNotifier::Read),

@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <array>
 
+#include "platform/port/register_watcher.h"
 #include "tools/portmonitor/lamp.h"
-#include "tools/portmonitor/register_watcher.h"
 
 namespace velmo::monitor {
 
@@ -16,7 +16,7 @@ namespace velmo::monitor {
 class MonitorWindow final : public QWidget {
  public:
   // watcher must outlive the window.
-  explicit MonitorWindow(RegisterWatcher& watcher, QWidget* parent = nullptr);
+  explicit MonitorWindow(port::RegisterWatcher& watcher, QWidget* parent = nullptr);
 
   const Lamp& lamp(int line) const { return *lamps_.at(line - 1); }
   QString decimalShown() const { return decimal_->text(); }
@@ -31,7 +31,7 @@ class MonitorWindow final : public QWidget {
   void showByte(std::uint8_t byte);
   void showWhatIsFollowed();
 
-  RegisterWatcher& watcher_;
+  port::RegisterWatcher& watcher_;
   QSocketNotifier notifier_;
   std::array<Lamp*, 8> lamps_{};
   QLabel* decimal_;

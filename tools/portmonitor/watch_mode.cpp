@@ -20,7 +20,7 @@ void printLine(std::ostream& out, const char* event, std::uint8_t byte) {
 
 // "lost <why>" when the register is no longer followed (or why changed),
 // "back <path>" when it is again.
-void printWhatIsFollowed(std::ostream& out, const RegisterWatcher& watcher) {
+void printWhatIsFollowed(std::ostream& out, const port::RegisterWatcher& watcher) {
   const bool back = watcher.following();
   out << watchNote(std::chrono::system_clock::now(), back ? "back" : "lost",
                    back ? watcher.path() : watcher.lossReason())
@@ -29,7 +29,7 @@ void printWhatIsFollowed(std::ostream& out, const RegisterWatcher& watcher) {
 
 }  // namespace
 
-int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err) {
+int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream& err) {
   err << "Watching the port register " << watcher.path() << " (Ctrl+C ends)." << std::endl;
   printLine(out, "now", watcher.byte());
   pollfd wait{watcher.descriptor(), POLLIN, 0};

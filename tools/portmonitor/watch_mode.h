@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "tools/portmonitor/register_watcher.h"
+#include "platform/port/register_watcher.h"
 
 namespace velmo::monitor {
 
@@ -12,6 +12,6 @@ namespace velmo::monitor {
 // when it is followed again ("back"). Reading errors go to err and the watch goes on. Waits in
 // poll() without a timeout: nothing runs while nothing changes. Returns the
 // exit status when the watch cannot go on.
-int runWatchMode(RegisterWatcher& watcher, std::ostream& out, std::ostream& err);
+int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream& err);
 
 }  // namespace velmo::monitor

@@ -15,13 +15,14 @@
 namespace velmo {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using namespace velmo::test;
 
 // The entries of the library, loaded in the calling process.
 struct PortLibrary {
-  PortLibrary() {
-    handle = dlopen(VELMO_PORT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  explicit PortLibrary(const std::string& path = VELMO_PORT_LIBRARY) {
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) throw std::runtime_error(dlerror());
     portOut = reinterpret_cast<decltype(portOut)>(dlsym(handle, "PortOut"));
     portIn = reinterpret_cast<decltype(portIn)>(dlsym(handle, "PortIn"));
@@ -119,6 +120,35 @@ TEST_F(PortLibraryTest, MissingHardwareIsReportedWithThePortName) {
       },
       "hw:parport0");
   EXPECT_THAT(readFile(report), HasSubstr("There is no parallel port named parport0"));
+}
+
+TEST_F(PortLibraryTest, AnOlaModuleThatCannotBeLoadedIsReportedWithThePackageToInstall) {
+  const std::string folder = temp / "program";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(VELMO_PORT_LIBRARY, folder + "/libvelmoport.so");
+  const auto reportOfFirstWrite = [&] {
+    const std::string report = temp / "report";
+    runInChild([&] {
+      setenv("VELMO_PORT", "ola:1", 1);
+      setenv("XDG_RUNTIME_DIR", temp.path().c_str(), 1);
+      PortLibrary library(folder + "/libvelmoport.so");
+      library.portOut(888, 1);
+      writeFile(report, library.error());
+      return 0;
+    });
+    return readFile(report);
+  };
+  const std::string module = folder + "/libvelmoport-ola.so";
+  EXPECT_EQ(reportOfFirstWrite(),
+            "Cannot load the OLA module " + module +
+                ": cannot open shared object file: No such file or directory. Velmo builds it "
+                "when OLA's development files are installed (sudo apt-get install libola-dev); "
+                "put the libvelmoport-ola.so of this version of Velmo beside libvelmoport.so.");
+  std::filesystem::copy_file(NEEDS_ABSENT_LIBRARY, module);
+  EXPECT_THAT(reportOfFirstWrite(), AllOf(HasSubstr("Cannot load the OLA module " + module +
+                                                    ": a library it needs cannot be loaded: "),
+                                          HasSubstr("sudo apt-get install libola1")));
+  EXPECT_FALSE(std::filesystem::exists(temp / "velmo")) << "no register was made";
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "platform/file_descriptor.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 
 // Follows the simulated register file with inotify: its folder is watched for
 // the file being created, replaced or deleted, the file itself for writes and
@@ -20,7 +20,7 @@ class RegisterWatcher {
   // Watches the register at path. When privateFolder (the default register),
   // the folder is created 0700 if missing, as the port library would, and
   // refused if it is not a private folder of ours. Throws
-  // port::PortAccessError when the folder cannot be watched or the register
+  // PortAccessError when the folder cannot be watched or the register
   // cannot be read.
   RegisterWatcher(std::string path, bool privateFolder);
 
@@ -30,7 +30,7 @@ class RegisterWatcher {
   // Takes the pending notifications without blocking, follows the register's
   // folder where it went, re-reads the register and returns its byte when it
   // differs from the last one seen. A missing or empty register reads as 0,
-  // and so does one that is not followed. Throws port::PortAccessError when
+  // and so does one that is not followed. Throws PortAccessError when
   // the register cannot be read (the watch goes on; a later update may
   // succeed) or when no folder above it can be watched any more.
   std::optional<std::uint8_t> update();
@@ -75,4 +75,4 @@ class RegisterWatcher {
   std::uint8_t byte_ = 0;
 };
 
-}  // namespace velmo::monitor
+}  // namespace velmo::port

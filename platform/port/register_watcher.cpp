@@ -1,4 +1,4 @@
-#include "tools/portmonitor/register_watcher.h"
+#include "platform/port/register_watcher.h"
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -11,10 +11,8 @@
 #include "platform/port/private_folder.h"
 #include "platform/port/simulated_register.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 namespace {
-
-using port::PortAccessError;
 
 // The register's folder: the register made, replaced or removed, and the
 // folder itself going away.
@@ -28,7 +26,7 @@ constexpr std::uint32_t kFileEvents = IN_MODIFY | IN_DONT_FOLLOW;
 constexpr std::uint32_t kFolderGone = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF;
 
 std::uint8_t readRegister(const std::string& path) {
-  return port::SimulatedRegister(path, port::SimulatedRegister::Folder::kExisting).peek();
+  return SimulatedRegister(path, SimulatedRegister::Folder::kExisting).peek();
 }
 
 std::string nameOf(const std::string& path) {
@@ -54,7 +52,7 @@ std::string cannotWatch(const std::string& folder, int error) {
 
 RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
     : path_(std::move(path)),
-      folder_(port::folderOf(path_)),
+      folder_(folderOf(path_)),
       fileName_(nameOf(path_)),
       privateFolder_(privateFolder),
       inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
@@ -66,7 +64,7 @@ RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
 }
 
 void RegisterWatcher::watchFolder() {
-  if (privateFolder_) port::ensurePrivateFolder(folder_);
+  if (privateFolder_) ensurePrivateFolder(folder_);
   folderWatch_ = inotify_add_watch(inotify_.get(), folder_.c_str(), kFolderEvents);
   if (folderWatch_ < 0) throw PortAccessError(cannotWatch(folder_, errno));
   watchFile();
@@ -125,7 +123,7 @@ bool RegisterWatcher::tryFollowing() {
     // The folder that came back is checked as at start. Should it go again
     // in this instant, it is made anew as the port library would.
     try {
-      port::ensurePrivateFolder(folder_);
+      ensurePrivateFolder(folder_);
     } catch (const PortAccessError& refusal) {
       lossReason_ = refusal.what();
       return false;
@@ -147,7 +145,7 @@ bool RegisterWatcher::tryFollowing() {
 bool RegisterWatcher::awaitFolder() {
   std::string below = folder_;
   for (;;) {
-    const std::string level = port::folderOf(below);
+    const std::string level = folderOf(below);
     if (level == below) throw PortAccessError(lossReason_);  // nothing above
     const bool belowExisted = isFolder(below);
     folderWatch_ = inotify_add_watch(inotify_.get(), level.c_str(), kAwaitEvents);
@@ -155,7 +153,7 @@ bool RegisterWatcher::awaitFolder() {
       awaited_ = nameOf(below);
       return belowExisted || !isFolder(below);
     }
-    if (level == port::folderOf(level)) throw PortAccessError(cannotWatch(level, errno));
+    if (level == folderOf(level)) throw PortAccessError(cannotWatch(level, errno));
     below = level;
   }
 }
@@ -167,4 +165,4 @@ void RegisterWatcher::dropWatches() {
   }
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::port

@@ -1,4 +1,4 @@
-#include "tools/portmonitor/register_watcher.h"
+#include "platform/port/register_watcher.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,10 +13,9 @@
 #include "platform/port/simulated_register.h"
 #include "tests/platform/port/port_test_support.h"
 
-namespace velmo::monitor {
+namespace velmo::port {
 namespace {
 
-using port::SimulatedRegister;
 using namespace velmo::test;
 
 // Lets the watcher take its notifications until done() holds; false after a
@@ -165,10 +164,10 @@ TEST(RegisterWatcher, AFolderThatCannotBeWatchedIsAnErrorNamingIt) {
   try {
     RegisterWatcher watcher(temp / "missing/reg", false);
     ADD_FAILURE() << "watched a folder that does not exist";
-  } catch (const port::PortAccessError& error) {
+  } catch (const PortAccessError& error) {
     EXPECT_THAT(error.what(), ::testing::HasSubstr(temp / "missing"));
   }
 }
 
 }  // namespace
-}  // namespace velmo::monitor
+}  // namespace velmo::port
