@@ -90,6 +90,14 @@ OlaTarget parseOlaTarget(std::string_view text, const PortEnvironment& environme
   return target;
 }
 
+// The register of an OLA target, beside the default one: programs on the
+// same channels share it, while programs on other channels, universes or
+// daemons never follow each other's bytes.
+std::string olaRegisterPath(const OlaTarget& target, const PortEnvironment& environment) {
+  return folderOf(defaultRegisterPath(environment)) + "/ola-" + std::to_string(target.universe) +
+         "-" + std::to_string(target.firstChannel) + "-" + std::to_string(target.rpcPort);
+}
+
 SimulatedRegister::Folder folderKind(const PortSetting& setting) {
   return setting.privateFolder ? SimulatedRegister::Folder::kPrivate
                                : SimulatedRegister::Folder::kExisting;
@@ -127,6 +135,7 @@ PortSetting parsePortSetting(const PortEnvironment& environment) {
   if (value.starts_with(kOlaAt)) {
     setting.kind = PortSetting::Kind::kOla;
     setting.ola = parseOlaTarget(value.substr(kOlaAt.size()), environment);
+    setting.registerPath = olaRegisterPath(setting.ola, environment);
     return setting;
   }
   rejectSetting(environment);

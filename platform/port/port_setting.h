@@ -47,7 +47,8 @@ struct PortSetting {
   Kind kind = Kind::kSimulated;
   // The simulated register, or for hardware and OLA the register that
   // mirrors every byte written so that the port monitor shows the lines too
-  // and reads return the last byte written.
+  // and reads return the last byte written. An OLA target has a register of
+  // its own beside the default one: ola-UNIVERSE-CHANNEL-RPCPORT.
   std::string registerPath;
   bool privateFolder = true;  // registerPath is the default one
   std::string hardwareName;   // the libieee1284 port name, kHardware only

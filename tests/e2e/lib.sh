@@ -48,6 +48,9 @@ e2e_setup() {
   trap _e2e_cleanup EXIT
   export VELMO_PORT="sim:$WORK/port-888"
   export VELMO_PORT_TRACE="$WORK/trace"
+  # Default registers (sim, hw:, ola:) are the test's own, never the user's.
+  export XDG_RUNTIME_DIR="$WORK/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-session-bus"
   unset QT_QPA_PLATFORM
   _start_xvfb

@@ -5,8 +5,6 @@
 source "$E2E_LIB"
 e2e_setup
 export VELMO_PORT=parallel
-export XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 report="VELMO_PORT=\"parallel\" is not a port setting. Valid forms: unset, empty or \"sim\" for \
 the simulated register $XDG_RUNTIME_DIR/velmo/port-888; \"sim:PATH\" for a simulated register \
 in the file PATH; \"hw:NAME\" for the parallel port NAME that libieee1284 lists, such as \
