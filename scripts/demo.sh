@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts chaser, switchpanel and the port
 # monitor on the simulated port with the example settings (build/bin holds
-# the programs, the port library and examples/Velmo1.ini and Velmo.ini).
+# the programs, the port library with its OLA module when that is configured,
+# and examples/Velmo1.ini and Velmo.ini).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target chaser switchpanel portmonitor velmoport
+cmake --build --preset default --target program_folder
 
 if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   echo "Built into build/bin, but there is no display to show the windows on." >&2

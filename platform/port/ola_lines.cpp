@@ -30,9 +30,9 @@ std::string loadFailureMessage(const std::string& path, const SharedObjectError&
              "them with olad).";
     case SharedObjectError::Kind::kMissing:
       return start + failure.what() +
-             ". Velmo builds it when OLA's development files are installed (sudo apt-get "
-             "install libola-dev); put the " VELMO_OLA_MODULE_NAME
-             " of this version of Velmo beside libvelmoport.so.";
+             ". For Velmo installed from its package, install the package velmo-ola of the "
+             "same version; for your own build, install OLA's development files (sudo apt-get "
+             "install libola-dev) and build again.";
     case SharedObjectError::Kind::kUnusable:
       break;
   }

@@ -1,8 +1,9 @@
-# Builds the Debian package of this build folder into $PACKAGE_DIR (made
-# afresh), as `cpack -G DEB` does in the build folder.
+# Builds the Debian packages of this build folder (velmo, and velmo-ola when
+# the OLA module is built) into $PACKAGE_DIR (made afresh), as
+# `cpack -G DEB` does in the build folder.
 set -euo pipefail
 rm -rf "$PACKAGE_DIR"
 mkdir -p "$PACKAGE_DIR"
 cpack -G DEB --config "$BUILD_DIR/CPackConfig.cmake" -B "$PACKAGE_DIR" >"$PACKAGE_DIR/cpack.log" 2>&1 ||
   { cat "$PACKAGE_DIR/cpack.log" >&2; exit 1; }
-ls "$PACKAGE_DIR"/velmo_*.deb
+ls "$PACKAGE_DIR"/*.deb

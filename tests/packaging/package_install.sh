@@ -1,35 +1,70 @@
-# The package installed for real with apt-get, as users install it, then
-# upgraded, removed and purged. It changes the machine, so it runs only where
-# that is wanted (CI, or VELMO_TEST_REAL_INSTALL=1), as root, and never where
-# Velmo is installed or /opt/velmo exists.
-set -euo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
-skip() { echo "SKIP: $*"; exit 77; }
+# The packages installed for real with apt-get, as users install them, then
+# reinstalled, removed and purged: a remove leaves only the settings files
+# the user changed, a purge nothing. It changes the machine, so it runs only
+# where that is wanted (CI, or VELMO_TEST_REAL_INSTALL=1), as root, and never
+# where Velmo is installed or /opt/velmo exists. Whatever happens, it purges
+# the packages and removes /opt/velmo when it ends.
+source "$E2E_LIB" # fail, wait_until, e2e_skip
 [[ "${CI:-}" == true || "${VELMO_TEST_REAL_INSTALL:-}" == 1 ]] ||
-  skip "installs for real only in CI or with VELMO_TEST_REAL_INSTALL=1"
-((EUID == 0)) || skip "installing for real needs root"
-status=$(dpkg-query -W -f='${db:Status-Status}' velmo 2>/dev/null) || true
-[[ -z "$status" || "$status" == not-installed ]] || skip "velmo is on this machine ($status): left alone"
-[[ ! -e /opt/velmo ]] || skip "/opt/velmo exists: left alone"
+  e2e_skip "installs for real only in CI or with VELMO_TEST_REAL_INSTALL=1"
+((EUID == 0)) || e2e_skip "installing for real needs root"
+for package in velmo velmo-ola; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null) || true
+  [[ -z "$status" || "$status" == not-installed ]] ||
+    e2e_skip "$package is on this machine ($status): left alone"
+done
+[[ ! -e /opt/velmo ]] || e2e_skip "/opt/velmo exists: left alone"
 deb=$(echo "$PACKAGE_DIR"/velmo_*.deb)
-[[ -f "$deb" ]] || fail "no package in $PACKAGE_DIR"
+[[ -f "$deb" ]] || fail "no package velmo in $PACKAGE_DIR"
+ola_deb=""
+packages=(velmo)
+if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then
+  packages=(velmo-ola velmo)
+  ola_deb=$(echo "$PACKAGE_DIR"/velmo-ola_*.deb)
+  [[ -f "$ola_deb" ]] || fail "no package velmo-ola in $PACKAGE_DIR"
+fi
 
-# existing_files: the files (not folders) of the package list $files still there.
-existing_files() {
-  local path
-  while read -r path; do
-    if [[ -e "$path" && ! -d "$path" ]]; then echo "$path"; fi
-  done <<<"$files"
+tmp=$(mktemp -d)
+chaser=""
+cleanup() {
+  [[ -z "$chaser" ]] || kill -KILL "$chaser" 2>/dev/null || true
+  dpkg --purge velmo-ola velmo >/dev/null 2>&1 || true
+  rm -rf /opt/velmo "$tmp"
 }
-log=$(mktemp)
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
 # apt ARGS...: apt-get without questions; its output only when it fails.
 apt() {
-  DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o Dpkg::Use-Pty=0 "$@" >"$log" 2>&1 ||
-    { cat "$log" >&2; return 1; }
+  DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o Dpkg::Use-Pty=0 "$@" >"$tmp/apt.log" 2>&1 ||
+    { cat "$tmp/apt.log" >&2; return 1; }
 }
-trap 'apt purge velmo || dpkg --purge velmo >/dev/null 2>&1; rm -f "$log"' EXIT
+# leftovers: the packages' files ($files) still there, and whatever is in
+# the program folder.
+leftovers() {
+  local path
+  {
+    while read -r path; do
+      if [[ -e "$path" && ! -d "$path" ]]; then echo "$path"; fi
+    done <<<"$files"
+    if [[ -d /opt/velmo ]]; then find /opt/velmo -mindepth 1; fi
+  } | LC_ALL=C sort -u
+}
+# expect_settings CHANGED_VELMO1: Velmo.ini is the example, and Velmo1.ini is
+# the example with "; changed here" added (yes) or the example (no).
+expect_settings() {
+  cmp -s "$VELMO_EXAMPLES/Velmo.ini" /opt/velmo/Velmo.ini || fail "Velmo.ini is not the example"
+  if [[ $1 == yes ]]; then
+    cmp -s <(cat "$VELMO_EXAMPLES/Velmo1.ini" - <<<"; changed here") /opt/velmo/Velmo1.ini ||
+      fail "the change to Velmo1.ini is lost"
+  else
+    cmp -s "$VELMO_EXAMPLES/Velmo1.ini" /opt/velmo/Velmo1.ini || fail "Velmo1.ini is not the example"
+  fi
+}
+
 apt install --no-install-recommends "$deb" || fail "apt-get install $deb failed"
 files=$(dpkg -L velmo)
+expect_settings no
 
 # The commands are on PATH and answer without a display.
 for program in chaser switchpanel portmonitor; do
@@ -37,22 +72,42 @@ for program in chaser switchpanel portmonitor; do
     "velmo-$program" --version) || fail "velmo-$program --version failed"
   [[ "$version" == "velmo-$program (Velmo) $VELMO_VERSION" ]] || fail "velmo-$program says $version"
 done
-conffiles=$(dpkg-query -W -f='${Conffiles}' velmo | awk 'NF {print $1}' | sort)
-[[ "$conffiles" == $'/opt/velmo/Velmo.ini\n/opt/velmo/Velmo1.ini' ]] ||
-  fail "the conffiles are: $conffiles"
 
-# A changed settings file survives an upgrade (here the same version again)
-# and a remove; the files that remain after remove are the settings files.
+# A changed settings file survives an upgrade (here the same version again).
 echo "; changed here" >>/opt/velmo/Velmo1.ini
 apt install --reinstall "$deb" || fail "reinstalling failed"
-grep -qx '; changed here' /opt/velmo/Velmo1.ini || fail "reinstalling lost the change to Velmo1.ini"
-apt remove velmo || fail "apt-get remove failed"
-grep -qx '; changed here' /opt/velmo/Velmo1.ini || fail "remove lost the change to Velmo1.ini"
-left=$(existing_files)
-[[ "$left" == $'/opt/velmo/Velmo.ini\n/opt/velmo/Velmo1.ini' ]] || fail "left after remove: $left"
+expect_settings yes
+
+# The OLA module loads from the program folder: with no olad on the port,
+# the chaser's report is about olad, not about the module.
+if [[ -n "$ola_deb" ]]; then
+  apt install --no-install-recommends "$ola_deb" || fail "apt-get install $ola_deb failed"
+  files+=$'\n'$(dpkg -L velmo-ola)
+  listened() { (: <>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+  port=9010 # olad's own
+  while listened "$port"; do port=$((45000 + RANDOM % 10000)); done
+  mkdir -m 700 "$tmp/runtime"
+  VELMO_PORT="ola:1@$port" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=offscreen \
+    velmo-chaser >"$tmp/chaser.out" 2>&1 &
+  chaser=$!
+  reported() { grep -q '^velmo-chaser: ' "$tmp/chaser.out"; }
+  wait_until 20 reported || fail "velmo-chaser reported nothing: $(cat "$tmp/chaser.out")"
+  kill "$chaser" && wait "$chaser" || true
+  chaser=""
+  grep -qF "velmo-chaser: Cannot reach olad on RPC port $port of this machine: " "$tmp/chaser.out" ||
+    fail "with VELMO_PORT=ola:1@$port velmo-chaser reported: $(cat "$tmp/chaser.out")"
+fi
+
+# A remove leaves only the changed settings file; installing again brings
+# back the example that was removed.
+apt remove "${packages[@]}" || fail "apt-get remove failed"
+left=$(leftovers)
+[[ "$left" == /opt/velmo/Velmo1.ini ]] || fail "left after remove: $left"
+apt install --no-install-recommends "$deb" || fail "installing after remove failed"
+expect_settings yes
 
 apt purge velmo || fail "apt-get purge failed"
 [[ ! -e /opt/velmo ]] || fail "/opt/velmo is left after purge: $(find /opt/velmo)"
-left=$(existing_files)
+left=$(leftovers)
 [[ -z "$left" ]] || fail "left after purge: $left"
 echo "package install ok"

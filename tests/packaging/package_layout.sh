@@ -1,18 +1,32 @@
-# The package's files, unpacked into a scratch root: the layout, and an
-# installed chaser started through its command. /opt of a private mount
-# namespace is the scratch root's, so the chaser runs from /opt/velmo as
-# installed without changing this machine.
+# The packages' files, each unpacked into a scratch root: the layout and the
+# dependencies, and an installed chaser started through its command. /opt of
+# a private mount namespace is the scratch root's, so the chaser runs from
+# /opt/velmo as installed without changing this machine.
 source "$E2E_LIB"
-deb=$(echo "$PACKAGE_DIR"/velmo_*.deb)
-[[ -f "$deb" ]] || fail "no package in $PACKAGE_DIR"
 e2e_setup
-root="$WORK/root"
-dpkg-deb -x "$deb" "$root"
+packages=(velmo)
+[[ "$VELMO_OLA_PACKAGE" == 1 ]] && packages+=(velmo-ola)
+for package in "${packages[@]}"; do
+  deb=$(echo "$PACKAGE_DIR/${package}_"*.deb)
+  [[ -f "$deb" ]] || fail "no package $package in $PACKAGE_DIR"
+  dpkg-deb -x "$deb" "$WORK/$package"
+  [[ $(dpkg-deb -f "$deb" Version) == "$VELMO_VERSION" ]] || fail "$package's version is not $VELMO_VERSION"
+done
 
-expected="./opt/velmo/Velmo.ini
-./opt/velmo/Velmo1.ini
-./opt/velmo/chaser
-./opt/velmo/libvelmoport-ola.so
+# expect_files PACKAGE EXPECTED: the package's files and links, but the icons.
+expect_files() {
+  local actual
+  actual=$(cd "$WORK/$1" && find . -path ./usr/share/icons -prune -o \( -type f -printf '%p\n' \) -o \
+    \( -type l -printf '%p -> %l\n' \) | LC_ALL=C sort)
+  [[ "$actual" == "$2" ]] || fail "$1 holds
+$actual
+expected
+$2"
+}
+# depends PACKAGE: its Depends field.
+depends() { dpkg-deb -f "$PACKAGE_DIR/${1}_"*.deb Depends; }
+
+expect_files velmo "./opt/velmo/chaser
 ./opt/velmo/libvelmoport.so
 ./opt/velmo/portmonitor
 ./opt/velmo/switchpanel
@@ -22,23 +36,34 @@ expected="./opt/velmo/Velmo.ini
 ./usr/share/applications/velmo-chaser.desktop
 ./usr/share/applications/velmo-portmonitor.desktop
 ./usr/share/applications/velmo-switchpanel.desktop
+./usr/share/doc/velmo/changelog.gz
+./usr/share/doc/velmo/copyright
+./usr/share/lintian/overrides/velmo
 ./usr/share/man/man1/velmo-chaser.1.gz
 ./usr/share/man/man1/velmo-portmonitor.1.gz
-./usr/share/man/man1/velmo-switchpanel.1.gz"
-actual=$(cd "$root" && find ./opt ./usr/bin ./usr/share/applications ./usr/share/man \
-  \( -type f -printf '%p\n' \) -o \( -type l -printf '%p -> %l\n' \) | LC_ALL=C sort)
-[[ "$actual" == "$expected" ]] || fail "the package holds
-$actual
-expected
-$expected"
+./usr/share/man/man1/velmo-switchpanel.1.gz
+./usr/share/velmo/Velmo.ini
+./usr/share/velmo/Velmo1.ini"
+root="$WORK/velmo"
 for size in 16 22 24 32 48 64 128 256; do
   [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmo.png" ]] || fail "no ${size}px icon"
 done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/velmo.svg" ]] || fail "no scalable icon"
-[[ $(dpkg-deb -f "$deb" Version) == "$VELMO_VERSION" ]] || fail "the version is not $VELMO_VERSION"
-[[ $(dpkg-deb -f "$deb" Depends) == *libqt6widgets6* ]] || fail "Depends lacks Qt: $(dpkg-deb -f "$deb" Depends)"
+[[ $(depends velmo) == *libqt6widgets6* && $(depends velmo) != *libola* ]] ||
+  fail "velmo depends on: $(depends velmo)"
 
-# A bad step time in the installed Velmo1.ini: the report names that file.
+if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then
+  expect_files velmo-ola "./opt/velmo/libvelmoport-ola.so
+./usr/share/doc/velmo-ola/changelog.gz
+./usr/share/doc/velmo-ola/copyright
+./usr/share/lintian/overrides/velmo-ola"
+  [[ $(depends velmo-ola) == "velmo (= $VELMO_VERSION), "*libola1* ]] ||
+    fail "velmo-ola depends on: $(depends velmo-ola)"
+fi
+
+# A bad step time in the installed Velmo1.ini (which the package's postinst
+# copies from usr/share/velmo): the report names that file.
+cp "$root/usr/share/velmo/Velmo1.ini" "$root/opt/velmo/"
 sed -i 's/^tiden2=300$/tiden2=70000/' "$root/opt/velmo/Velmo1.ini"
 if ((EUID == 0)); then
   namespace=(unshare --mount)

@@ -141,9 +141,10 @@ TEST_F(PortLibraryTest, AnOlaModuleThatCannotBeLoadedIsReportedWithThePackageToI
   const std::string module = folder + "/libvelmoport-ola.so";
   EXPECT_EQ(reportOfFirstWrite(),
             "Cannot load the OLA module " + module +
-                ": cannot open shared object file: No such file or directory. Velmo builds it "
-                "when OLA's development files are installed (sudo apt-get install libola-dev); "
-                "put the libvelmoport-ola.so of this version of Velmo beside libvelmoport.so.");
+                ": cannot open shared object file: No such file or directory. For Velmo "
+                "installed from its package, install the package velmo-ola of the same "
+                "version; for your own build, install OLA's development files (sudo apt-get "
+                "install libola-dev) and build again.");
   std::filesystem::copy_file(NEEDS_ABSENT_LIBRARY, module);
   EXPECT_THAT(reportOfFirstWrite(), AllOf(HasSubstr("Cannot load the OLA module " + module +
                                                     ": a library it needs cannot be loaded: "),
