@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,16 @@ std::vector<PortWrite> changes(const std::vector<PortWrite>& frames, Instant sin
   return result;
 }
 
+// Writes or frames as the timing figures take them: each done at its instant.
+std::vector<StampedWrite> stamped(std::vector<PortWrite>::const_iterator begin,
+                                  std::vector<PortWrite>::const_iterator end) {
+  std::vector<StampedWrite> result;
+  for (auto write = begin; write != end; ++write) {
+    result.push_back({write->value, std::nullopt, write->at, write->at});
+  }
+  return result;
+}
+
 void runEventLoop(milliseconds span) {
   QEventLoop loop;
   QTimer::singleShot(span, Qt::PreciseTimer, &loop, &QEventLoop::quit);
@@ -116,9 +127,10 @@ void measurePattern(const char* name, const std::function<void()>& click, const 
   const Instant clicked = port.writes().front().at;
   const CycleSchedule schedule = scheduleOf(group);
   printRow(name, "port write",
-           measureTiming(schedule, clicked, {port.writes().begin() + 1, port.writes().end()}));
+           measureTiming(schedule, clicked, stamped(port.writes().begin() + 1, port.writes().end())));
+  const std::vector<PortWrite> frames = changes(recorder.frames(), clicked);
   printRow("", "frame received",
-           measureTiming(schedule, clicked, changes(recorder.frames(), clicked)));
+           measureTiming(schedule, clicked, stamped(frames.begin(), frames.end())));
 }
 
 double percentile(std::vector<double> values, double fraction) {

@@ -1,14 +1,19 @@
-// Measures how exactly the chaser's step timers hit their instants: the real
-// chaser cascade on the real-time timer driver against a naive cascade of
-// plain Qt timers, both writing to a port that stamps every write.
+// Measures how exactly the chaser's step timers hit their instants, on the
+// way the program takes: the real chaser cascade on the real-time timer
+// driver, writing through libvelmoport.so to the default simulated register
+// (in a temporary folder), with and without the port trace. Against it: the
+// machine's floor (a thread sleeping to each instant) and a naive cascade of
+// plain Qt timers. Each variant runs in a process of its own, with its own
+// environment for the port library.
 //
 //   step_timing_bench [--seconds N]   (N seconds per pattern run, default 10)
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -16,18 +21,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
-#include <utility>
+#include <type_traits>
 #include <vector>
 
 #include "bench/example_cascade.h"
 #include "bench/naive_cascade.h"
+#include "bench/sleep_floor.h"
+#include "bench/stamping_port.h"
 #include "bench/timing_figures.h"
 #include "chaser/chaser.h"
 #include "platform/clock.h"
 #include "platform/qt/realtime_timer_driver.h"
-#include "tests/support/recording_port.h"
+#include "shared/port.h"
+#include "tests/support/temp_folder.h"
 
 namespace velmo::bench {
 namespace {
@@ -36,6 +45,12 @@ using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kIdleSpan = 2s;
+
+struct Options {
+  milliseconds span;
+  int& argc;  // for the QCoreApplication of a measuring process
+  char** argv;
+};
 
 std::optional<milliseconds> parseRunSpan(int argc, char** argv) {
   milliseconds span = 10s;
@@ -53,18 +68,47 @@ std::optional<milliseconds> parseRunSpan(int argc, char** argv) {
   return span;
 }
 
-// Counts the real-time driver's wake-ups (activations of its timerfd notifier).
-class WakeCounter {
- public:
-  explicit WakeCounter(QObject& driver) {
-    QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
-                     [this] { ++count_; });
-  }
-  int take() { return std::exchange(count_, 0); }
-
- private:
-  int count_ = 0;
+// What one variant measured; plain data, so a child process can hand it over
+// through a pipe.
+struct RunFigures {
+  TimingFigures timing;
+  int wakeups = -1;  // real-time driver wake-ups during the run; -1: not counted
 };
+
+struct IdleFigures {
+  bool measured = false;
+  int driverWakeups = 0;
+  long threadWakeups = 0;
+};
+
+struct VariantFigures {
+  RunFigures pattern1;
+  RunFigures pattern3;
+  IdleFigures idle;
+};
+static_assert(std::is_trivially_copyable_v<VariantFigures>);
+
+enum class Timers { kFloor, kRealTime, kNaive };
+
+struct Variant {
+  const char* name;
+  Timers timers;
+  bool traced;
+};
+
+constexpr Variant kVariants[] = {
+    {"sleep floor", Timers::kFloor, false},
+    {"real-time", Timers::kRealTime, false},
+    {"real-time, traced", Timers::kRealTime, true},
+    {"naive QTimer", Timers::kNaive, false},
+};
+constexpr std::size_t kRealTime = 1;
+constexpr std::size_t kNaive = 3;
+
+[[noreturn]] void fail(const std::string& what) {
+  std::fprintf(stderr, "step_timing_bench: %s\n", what.c_str());
+  std::exit(1);
+}
 
 void runEventLoop(milliseconds span) {
   QEventLoop loop;
@@ -72,28 +116,20 @@ void runEventLoop(milliseconds span) {
   loop.exec();
 }
 
-struct RunFigures {
-  TimingFigures timing;
-  std::optional<int> wakeups;
-};
-
 // Clicks, runs the event loop for span, and measures the writes after the
 // click's 0 (whose instant is the click) against the pattern's timeline.
-RunFigures measureRun(test::RecordingPort& port, const std::function<void()>& click,
-                      const PatternGroup& group, milliseconds span, WakeCounter* wakes) {
-  port.clear();
-  if (wakes) wakes->take();
+RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
+                      const PatternGroup& group, milliseconds span, int* wakeups) {
+  port.take();
+  if (wakeups) *wakeups = 0;
   click();
   runEventLoop(span);
-  const std::vector<test::PortAccess> writes = port.accesses();
+  const std::vector<StampedWrite> writes = port.take();
+  if (writes.empty() || writes.front().value != 0) fail("the click did not write 0 first");
   RunFigures run;
-  if (wakes) run.wakeups = wakes->take();
-  if (writes.empty() || writes.front().value != 0) {
-    std::fprintf(stderr, "step_timing_bench: the click did not write 0 first\n");
-    std::exit(1);
-  }
   run.timing =
-      measureTiming(scheduleOf(group), writes.front().at, {writes.begin() + 1, writes.end()});
+      measureTiming(scheduleOf(group), writes.front().done, {writes.begin() + 1, writes.end()});
+  if (wakeups) run.wakeups = *wakeups;
   return run;
 }
 
@@ -103,17 +139,122 @@ long threadVoluntarySwitches() {
   return usage.ru_nvcsw;
 }
 
-struct IdleFigures {
-  int driverWakeups;
-  long threadWakeups;
-};
-
-IdleFigures measureIdle(milliseconds span, WakeCounter& wakes) {
-  wakes.take();
+IdleFigures measureIdle(milliseconds span, int& wakeups) {
+  wakeups = 0;
   const long before = threadVoluntarySwitches();
   runEventLoop(span);
   // The timer that ends the wait wakes the thread once.
-  return {wakes.take(), threadVoluntarySwitches() - before - 1};
+  return {true, wakeups, threadVoluntarySwitches() - before - 1};
+}
+
+// The port library beside the programs, on the default simulated register
+// in folder, traced into folder/trace when asked.
+void usePortLibraryIn(const test::TempFolder& folder, bool traced) {
+  setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  unsetenv("VELMO_PORT");
+  if (traced) {
+    setenv("VELMO_PORT_TRACE", (folder / "trace").c_str(), 1);
+  } else {
+    unsetenv("VELMO_PORT_TRACE");
+  }
+}
+
+VariantFigures measureRealTime(const Options& options, bool withIdle) {
+  QCoreApplication application(options.argc, options.argv);
+  qt::RealTimeTimerDriver driver;
+  const MonotonicClock clock;
+  LibraryPort library(VELMO_PORT_LIBRARY);
+  StampingPort port(library, clock);
+  int wakeups = 0;
+  driver.setWakeObserver([&](Instant due) {
+    port.woke(due);
+    ++wakeups;
+  });
+  Chaser chaser(driver.scheduler(), port, "",
+                [](const std::string& section, const std::string&, const std::string&) {
+                  return exampleSetting(section);
+                });
+  chaser.Form_Load();
+
+  VariantFigures figures;
+  figures.pattern1 = measureRun(
+      port, [&] { chaser.Command1_Click(); }, pattern1(), options.span, &wakeups);
+  figures.pattern3 = measureRun(
+      port, [&] { chaser.Command3_Click(); }, pattern3(), options.span, &wakeups);
+  chaser.Command4_Click();
+  if (withIdle) figures.idle = measureIdle(std::min(options.span, kIdleSpan), wakeups);
+  return figures;
+}
+
+VariantFigures measureNaive(const Options& options) {
+  QCoreApplication application(options.argc, options.argv);
+  const MonotonicClock clock;
+  LibraryPort library(VELMO_PORT_LIBRARY);
+  StampingPort port(library, clock);
+  VariantFigures figures;
+  RunFigures* runs[] = {&figures.pattern1, &figures.pattern3};
+  const PatternGroup groups[] = {pattern1(), pattern3()};
+  for (int i = 0; i < 2; ++i) {
+    NaiveCascade cascade(port, groups[i]);
+    *runs[i] = measureRun(
+        port, [&] { cascade.start(); }, groups[i], options.span, nullptr);
+    cascade.stop();
+  }
+  return figures;
+}
+
+VariantFigures measureFloor(const Options& options) {
+  const MonotonicClock clock;
+  VariantFigures figures;
+  RunFigures* runs[] = {&figures.pattern1, &figures.pattern3};
+  const PatternGroup groups[] = {pattern1(), pattern3()};
+  for (int i = 0; i < 2; ++i) {
+    const CycleSchedule schedule = scheduleOf(groups[i]);
+    const FloorRun run = sleepThroughSchedule(schedule, options.span, clock);
+    runs[i]->timing = measureTiming(schedule, run.click, run.writes);
+  }
+  return figures;
+}
+
+VariantFigures measure(const Variant& variant, const Options& options,
+                       const test::TempFolder& folder) {
+  usePortLibraryIn(folder, variant.traced);
+  switch (variant.timers) {
+    case Timers::kFloor:
+      return measureFloor(options);
+    case Timers::kRealTime:
+      return measureRealTime(options, !variant.traced);
+    case Timers::kNaive:
+      return measureNaive(options);
+  }
+  fail("unknown variant");
+}
+
+// Runs measure in a child process, so each variant has its own environment,
+// event loop and port library, and returns what it measured.
+VariantFigures inChild(const std::function<VariantFigures()>& measure) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) fail("pipe failed");
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) fail("fork failed");
+  if (child == 0) {
+    close(pipeEnds[0]);
+    const VariantFigures figures = measure();
+    const bool sent = write(pipeEnds[1], &figures, sizeof figures) == sizeof figures;
+    std::fflush(nullptr);
+    _exit(sent ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  VariantFigures figures;
+  const ssize_t got = read(pipeEnds[0], &figures, sizeof figures);
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (got != sizeof figures || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    fail("a measuring process failed");
+  }
+  return figures;
 }
 
 std::string ratio(double naive, double ours) {
@@ -128,75 +269,101 @@ std::string ratio(double naive, double ours) {
   return text;
 }
 
-void printRow(const char* pattern, const char* timers, const RunFigures& run) {
+void printErrorRow(const char* pattern, const char* timers, const RunFigures& run) {
   const TimingFigures& f = run.timing;
-  const std::string wakeups = run.wakeups ? std::to_string(*run.wakeups) : "-";
-  std::printf("%-10s %-13s %6zu %6zu %6zu %6zu %9.3f %9.3f %9.3f %9.3f %8s\n", pattern, timers,
+  const std::string wakeups = run.wakeups >= 0 ? std::to_string(run.wakeups) : "-";
+  std::printf("%-10s %-18s %6zu %6zu %6zu %6zu %8.3f %8.3f %8.3f %8.3f %8s\n", pattern, timers,
               f.writes, f.wrongBytes, f.cycles, f.early, f.p50, f.p99, f.max, f.drift,
               wakeups.c_str());
 }
 
-void printComparison(const char* pattern, const RunFigures& ours, const RunFigures& naive) {
-  printRow(pattern, "real-time", ours);
-  printRow("", "naive QTimer", naive);
-  const TimingFigures& o = ours.timing;
-  const TimingFigures& n = naive.timing;
-  std::printf("%-10s %-13s %27s %9s %9s %9s %9s\n", "", "naive / ours", "",
-              ratio(n.p50, o.p50).c_str(), ratio(n.p99, o.p99).c_str(), ratio(n.max, o.max).c_str(),
-              ratio(n.drift, o.drift).c_str());
+std::string spreadText(const Spread& spread) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f / %.3f", spread.p50, spread.p99);
+  return text;
+}
+
+void printStageRow(const char* pattern, const char* timers, const RunFigures& run) {
+  const StageFigures& s = run.timing.stages;
+  std::printf("%-10s %-18s %15s %15s %15s %15s\n", pattern, timers, spreadText(s.toWake).c_str(),
+              spreadText(s.toCall).c_str(), spreadText(s.inPort).c_str(),
+              spreadText(s.toDone).c_str());
+}
+
+using PatternOf = const RunFigures& (*)(const VariantFigures&);
+
+const std::pair<const char*, PatternOf> kPatterns[] = {
+    {"pattern 1", [](const VariantFigures& f) -> const RunFigures& { return f.pattern1; }},
+    {"pattern 3", [](const VariantFigures& f) -> const RunFigures& { return f.pattern3; }}};
+
+void printErrorTable(const std::vector<VariantFigures>& figures) {
+  std::printf("%-10s %-18s %6s %6s %6s %6s %8s %8s %8s %8s %8s\n", "pattern", "timers", "writes",
+              "wrong", "cycles", "early", "p50", "p99", "max", "drift", "wake-ups");
+  for (const auto& [pattern, of] : kPatterns) {
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+      printErrorRow(i == 0 ? pattern : "", kVariants[i].name, of(figures[i]));
+    }
+    const TimingFigures& o = of(figures[kRealTime]).timing;
+    const TimingFigures& n = of(figures[kNaive]).timing;
+    std::printf("%-10s %-18s %27s %8s %8s %8s %8s\n", "", "naive / real-time", "",
+                ratio(n.p50, o.p50).c_str(), ratio(n.p99, o.p99).c_str(),
+                ratio(n.max, o.max).c_str(), ratio(n.drift, o.drift).c_str());
+  }
+}
+
+void printStageTable(const std::vector<VariantFigures>& figures) {
+  std::printf("%-10s %-18s %15s %15s %15s %15s\n", "pattern", "timers", "due -> wake",
+              "wake -> call", "in port", "due -> done");
+  for (const auto& [pattern, of] : kPatterns) {
+    bool first = true;
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+      if (!of(figures[i]).timing.staged) continue;
+      printStageRow(first ? pattern : "", kVariants[i].name, of(figures[i]));
+      first = false;
+    }
+  }
 }
 
 int run(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
   const std::optional<milliseconds> span = parseRunSpan(argc, argv);
   if (!span) {
     std::fprintf(stderr, "usage: step_timing_bench [--seconds N]   (N > 0, per pattern run)\n");
     return 2;
   }
-
-  qt::RealTimeTimerDriver driver;
-  WakeCounter wakes(driver);
-  const MonotonicClock clock;
-  test::RecordingPort port(clock);
-  Chaser chaser(driver.scheduler(), port, "",
-                [](const std::string& section, const std::string&, const std::string&) {
-                  return exampleSetting(section);
-                });
-  chaser.Form_Load();
-
+  Options options{*span, argc, argv};
+  const test::TempFolder folder;
   const double seconds = static_cast<double>(span->count()) / 1000;
-  std::fprintf(stderr, "running 4 x %.1f s of patterns and %.1f s idle ...\n", seconds,
-               static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000);
-  const RunFigures ours1 = measureRun(
-      port, [&] { chaser.Command1_Click(); }, pattern1(), *span, &wakes);
-  const RunFigures ours3 = measureRun(
-      port, [&] { chaser.Command3_Click(); }, pattern3(), *span, &wakes);
-  chaser.Command4_Click();
-  const IdleFigures idle = measureIdle(std::min(*span, kIdleSpan), wakes);
+  const double idleSeconds = static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000;
+  std::fprintf(stderr, "running %zu x 2 x %.1f s of patterns and %.1f s idle ...\n",
+               std::size(kVariants), seconds, idleSeconds);
+  std::vector<VariantFigures> figures;
+  for (const Variant& variant : kVariants) {
+    figures.push_back(inChild([&] { return measure(variant, options, folder); }));
+  }
 
-  NaiveCascade naiveCascade1(port, pattern1());
-  const RunFigures naive1 = measureRun(
-      port, [&] { naiveCascade1.start(); }, pattern1(), *span, nullptr);
-  naiveCascade1.stop();
-  NaiveCascade naiveCascade3(port, pattern3());
-  const RunFigures naive3 = measureRun(
-      port, [&] { naiveCascade3.start(); }, pattern3(), *span, nullptr);
-  naiveCascade3.stop();
-
-  std::printf("Step timing of the chaser cascade, example intervals, %.1f s per run.\n", seconds);
   std::printf(
-      "Error of each write = |write instant - ideal instant from the click| (ms): p50, p99, max;\n"
-      "early = writes before their instant; drift = mean lateness of the last complete cycle\n"
-      "minus that of the first; wake-ups = real-time driver wake-ups during the run.\n\n");
-  std::printf("%-10s %-13s %6s %6s %6s %6s %9s %9s %9s %9s %8s\n", "pattern", "timers", "writes",
-              "wrong", "cycles", "early", "p50", "p99", "max", "drift", "wake-ups");
-  printComparison("pattern 1", ours1, naive1);
-  printComparison("pattern 3", ours3, naive3);
+      "Step timing of the chaser cascade, example intervals, %.1f s per run, each write through\n"
+      "libvelmoport.so to the default simulated register (in a temporary folder).\n"
+      "Error of each write = |instant the port call returned - ideal instant from the click| "
+      "(ms):\n"
+      "p50, p99, max; early = writes before their instant; drift = mean lateness of the last\n"
+      "complete cycle minus that of the first; wake-ups = real-time driver wake-ups during the "
+      "run.\n"
+      "sleep floor = a thread sleeping to each instant (clock_nanosleep, 1 ns timer slack), no\n"
+      "event loop and no port; traced = with VELMO_PORT_TRACE.\n\n",
+      seconds);
+  printErrorTable(figures);
+  std::printf(
+      "\nWhere the time goes, ms p50 / p99 over the writes: due -> wake = the due instant to the\n"
+      "driver's wake-up (kernel timer, scheduling, event loop); wake -> call = on to the\n"
+      "handler's port call (scheduler, handler); in port = the port call (library, register,\n"
+      "trace); due -> done = the whole way.\n\n");
+  printStageTable(figures);
+  const IdleFigures& idle = figures[kRealTime].idle;
   std::printf(
       "\nIdle %.1f s after \"Deaktiver\": real-time driver wake-ups %d, main-thread "
       "wake-ups %ld (besides the one that ends the wait).\n",
-      static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000, idle.driverWakeups,
-      idle.threadWakeups);
+      idleSeconds, idle.driverWakeups, idle.threadWakeups);
   return 0;
 }
 

@@ -4,14 +4,28 @@
 #include <vector>
 
 #include "bench/example_cascade.h"
+#include "bench/stamping_port.h"
 #include "platform/clock.h"
-#include "tests/support/recording_port.h"
 
 namespace velmo::bench {
 
+// Median and 99th percentile of a span, in milliseconds.
+struct Spread {
+  double p50 = 0;
+  double p99 = 0;
+};
+
+// Where the time of a step goes, over the first write of each wake-up.
+struct StageFigures {
+  Spread toWake;  // due instant -> wake-up (kernel timer, scheduling, event loop)
+  Spread toCall;  // wake-up -> the handler's port call (scheduler, handler)
+  Spread inPort;  // port call -> return (port library: register, trace)
+  Spread toDone;  // due instant -> return
+};
+
 // How far a run's writes came from the ideal timeline of its pattern, in
-// milliseconds. The error of a write is |write instant - ideal instant|: a
-// coarse timer may also fire early, which is as wrong as late.
+// milliseconds. The error of a write is |instant it was done - ideal
+// instant|: a coarse timer may also fire early, which is as wrong as late.
 struct TimingFigures {
   std::size_t writes = 0;
   std::size_t wrongBytes = 0;  // writes whose byte is not the timeline's
@@ -22,11 +36,13 @@ struct TimingFigures {
   double max = 0;
   // Mean lateness (signed) of the last complete cycle minus that of the first.
   double drift = 0;
+  bool staged = false;  // the writes came from wake-ups, so stages holds figures
+  StageFigures stages;
 };
 
 // Write i after the click is step i % n of cycle i / n (n writes per cycle),
 // due at click + cycle * period + the step's offset.
 TimingFigures measureTiming(const CycleSchedule& schedule, Instant click,
-                            const std::vector<test::PortAccess>& writesAfterClick);
+                            const std::vector<StampedWrite>& writesAfterClick);
 
 }  // namespace velmo::bench

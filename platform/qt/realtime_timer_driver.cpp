@@ -70,6 +70,7 @@ void RealTimeTimerDriver::onWake() {
   // Nothing to read: the timer was re-armed after it had expired, and the
   // new instant has not come yet.
   if (read(timer_.get(), &expirations, sizeof expirations) < 0) return;
+  if (wakeObserver_ && armedAt_) wakeObserver_(*armedAt_);
   armedAt_.reset();  // a one-shot timerfd is disarmed once it has expired
 
   running_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <optional>
 
 #include "platform/clock.h"
@@ -29,6 +30,12 @@ class RealTimeTimerDriver : public QObject {
   // the driver.
   TimerScheduler& scheduler() { return scheduler_; }
 
+  // Called at every wake-up, before the handlers due run, with the instant
+  // the timerfd was armed for; a benchmark stamps the wake-up there. An
+  // empty function (the default) removes it.
+  using WakeObserver = std::function<void(Instant armedFor)>;
+  void setWakeObserver(WakeObserver observer) { wakeObserver_ = std::move(observer); }
+
  private:
   void rearm();
   void onWake();
@@ -44,6 +51,7 @@ class RealTimeTimerDriver : public QObject {
   // While a pass of handlers runs, schedule changes are collected into the
   // one re-arm that follows the pass.
   bool running_ = false;
+  WakeObserver wakeObserver_;
 };
 
 }  // namespace velmo::qt
