@@ -14,9 +14,10 @@ namespace velmo::qt {
 
 // Window timers on CLOCK_MONOTONIC, driven from the Qt event loop: the
 // driver owns a TimerScheduler on a MonotonicClock and runs its countdowns
-// from a timerfd armed at the absolute due instant of the next one, so
-// handlers run within a fraction of a millisecond of being due and nothing
-// runs while nothing is due.
+// from a timerfd armed at the absolute due instant of the next one (with an
+// early wake-up shortly before it, so the last sleep is short), so handlers
+// run within a fraction of a millisecond of being due and nothing runs while
+// nothing is due.
 // Handlers run through runGuarded; after a handler has failed the driver
 // stops, so nothing else runs while the fatal error is reported.
 // Needs a QCoreApplication, and runs on its thread. Throws RunTimeError if
@@ -39,14 +40,17 @@ class RealTimeTimerDriver : public QObject {
  private:
   void rearm();
   void onWake();
+  // Arms the timerfd for due: early first when due is far enough ahead.
   void setTimer(std::optional<Instant> due);
+  // Sets the timerfd to go off at alarm, or disarms it.
+  void setAlarm(std::optional<Instant> alarm);
 
   MonotonicClock clock_;
   TimerScheduler scheduler_{clock_};
   FileDescriptor timer_;
   QSocketNotifier* notifier_ = nullptr;
-  // The instant the timerfd is set to, so a schedule change that leaves the
-  // earliest due instant where it was costs no system call.
+  // The due instant the timerfd is armed for, so a schedule change that
+  // leaves the earliest due instant where it was costs no system call.
   std::optional<Instant> armedAt_;
   // While a pass of handlers runs, schedule changes are collected into the
   // one re-arm that follows the pass.
