@@ -9,21 +9,25 @@
 //   step_timing_bench [--seconds N]   (N seconds per pattern run, default 10)
 
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <type_traits>
 #include <vector>
 
@@ -36,7 +40,6 @@
 #include "platform/clock.h"
 #include "platform/qt/realtime_timer_driver.h"
 #include "shared/port.h"
-#include "tests/support/temp_folder.h"
 
 namespace velmo::bench {
 namespace {
@@ -147,13 +150,62 @@ IdleFigures measureIdle(milliseconds span, int& wakeups) {
   return {true, wakeups, threadVoluntarySwitches() - before - 1};
 }
 
+// A fresh folder on the file system where the programs keep the default
+// register: in $XDG_RUNTIME_DIR when that is set (a tmpfs in a desktop
+// session), else in the temporary folder, as /tmp/velmo-<uid> is. Removed
+// with everything in it at the end (of the process that made it).
+class RegisterFolder {
+ public:
+  RegisterFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string parent = runtime && runtime[0] == '/'
+                                   ? std::string(runtime)
+                                   : std::filesystem::temp_directory_path().string();
+    std::string pattern = parent + "/velmo-bench.XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) fail("cannot make a folder in " + parent);
+    path_ = pattern;
+  }
+  ~RegisterFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  RegisterFolder(const RegisterFolder&) = delete;
+  RegisterFolder& operator=(const RegisterFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // The kind of file system the folder is on, as the figures depend on it.
+  std::string fileSystem() const {
+    struct statfs status {};
+    if (statfs(path_.c_str(), &status) != 0) return "an unknown file system";
+    switch (static_cast<unsigned long>(status.f_type)) {
+      case 0x01021994:
+        return "tmpfs";
+      case 0xEF53:
+        return "ext4";
+      case 0x9123683E:
+        return "btrfs";
+      case 0x58465342:
+        return "xfs";
+      default:
+        char text[48];
+        std::snprintf(text, sizeof text, "a file system of type 0x%lx",
+                      static_cast<unsigned long>(status.f_type));
+        return text;
+    }
+  }
+
+ private:
+  std::string path_;
+};
+
 // The port library beside the programs, on the default simulated register
-// in folder, traced into folder/trace when asked.
-void usePortLibraryIn(const test::TempFolder& folder, bool traced) {
+// in folder, traced into a file there when asked.
+void usePortLibraryIn(const RegisterFolder& folder, bool traced) {
   setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
   unsetenv("VELMO_PORT");
   if (traced) {
-    setenv("VELMO_PORT_TRACE", (folder / "trace").c_str(), 1);
+    setenv("VELMO_PORT_TRACE", (folder.path() + "/trace").c_str(), 1);
   } else {
     unsetenv("VELMO_PORT_TRACE");
   }
@@ -165,11 +217,10 @@ VariantFigures measureRealTime(const Options& options, bool withIdle) {
   const MonotonicClock clock;
   LibraryPort library(VELMO_PORT_LIBRARY);
   StampingPort port(library, clock);
-  int wakeups = 0;
-  driver.setWakeObserver([&](Instant due) {
-    port.woke(due);
-    ++wakeups;
-  });
+  driver.setWakeObserver([&](Instant due) { port.woke(due); });
+  int wakeups = 0;  // every wake-up, the early ones before each due instant included
+  QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
+                   [&] { ++wakeups; });
   Chaser chaser(driver.scheduler(), port, "",
                 [](const std::string& section, const std::string&, const std::string&) {
                   return exampleSetting(section);
@@ -217,7 +268,7 @@ VariantFigures measureFloor(const Options& options) {
 }
 
 VariantFigures measure(const Variant& variant, const Options& options,
-                       const test::TempFolder& folder) {
+                       const RegisterFolder& folder) {
   usePortLibraryIn(folder, variant.traced);
   switch (variant.timers) {
     case Timers::kFloor:
@@ -285,8 +336,9 @@ std::string spreadText(const Spread& spread) {
 
 void printStageRow(const char* pattern, const char* timers, const RunFigures& run) {
   const StageFigures& s = run.timing.stages;
-  std::printf("%-10s %-18s %15s %15s %15s %15s\n", pattern, timers, spreadText(s.toWake).c_str(),
-              spreadText(s.toCall).c_str(), spreadText(s.inPort).c_str(),
+  std::printf("%-10s %-18s %14s %14s %14s %14s %14s\n", pattern, timers,
+              spreadText(s.toWake).c_str(), spreadText(s.toCall).c_str(),
+              spreadText(s.dueToCall).c_str(), spreadText(s.inPort).c_str(),
               spreadText(s.toDone).c_str());
 }
 
@@ -312,8 +364,8 @@ void printErrorTable(const std::vector<VariantFigures>& figures) {
 }
 
 void printStageTable(const std::vector<VariantFigures>& figures) {
-  std::printf("%-10s %-18s %15s %15s %15s %15s\n", "pattern", "timers", "due -> wake",
-              "wake -> call", "in port", "due -> done");
+  std::printf("%-10s %-18s %14s %14s %14s %14s %14s\n", "pattern", "timers", "due -> wake",
+              "wake -> call", "due -> call", "in port", "due -> done");
   for (const auto& [pattern, of] : kPatterns) {
     bool first = true;
     for (std::size_t i = 0; i < figures.size(); ++i) {
@@ -331,7 +383,7 @@ int run(int argc, char** argv) {
     return 2;
   }
   Options options{*span, argc, argv};
-  const test::TempFolder folder;
+  const RegisterFolder folder;
   const double seconds = static_cast<double>(span->count()) / 1000;
   const double idleSeconds = static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000;
   std::fprintf(stderr, "running %zu x 2 x %.1f s of patterns and %.1f s idle ...\n",
@@ -343,21 +395,22 @@ int run(int argc, char** argv) {
 
   std::printf(
       "Step timing of the chaser cascade, example intervals, %.1f s per run, each write through\n"
-      "libvelmoport.so to the default simulated register (in a temporary folder).\n"
+      "libvelmoport.so to the default simulated register, in a temporary folder on %s.\n"
       "Error of each write = |instant the port call returned - ideal instant from the click| "
       "(ms):\n"
       "p50, p99, max; early = writes before their instant; drift = mean lateness of the last\n"
-      "complete cycle minus that of the first; wake-ups = real-time driver wake-ups during the "
-      "run.\n"
+      "complete cycle minus that of the first; wake-ups = real-time driver wake-ups during the\n"
+      "run, the early ones before each due instant included.\n"
       "sleep floor = a thread sleeping to each instant (clock_nanosleep, 1 ns timer slack), no\n"
       "event loop and no port; traced = with VELMO_PORT_TRACE.\n\n",
-      seconds);
+      seconds, folder.fileSystem().c_str());
   printErrorTable(figures);
   std::printf(
-      "\nWhere the time goes, ms p50 / p99 over the writes: due -> wake = the due instant to the\n"
-      "driver's wake-up (kernel timer, scheduling, event loop); wake -> call = on to the\n"
-      "handler's port call (scheduler, handler); in port = the port call (library, register,\n"
-      "trace); due -> done = the whole way.\n\n");
+      "\nWhere the time goes, ms p50 / p99 over the first write of each wake-up: due -> wake =\n"
+      "from the due instant to the driver's wake-up (kernel timer, scheduling, event loop);\n"
+      "wake -> call = on to the handler's port call (scheduler, handler); due -> call = the two\n"
+      "together, when the handler writes; in port = the port call (library, register, trace);\n"
+      "due -> done = the whole way.\n\n");
   printStageTable(figures);
   const IdleFigures& idle = figures[kRealTime].idle;
   std::printf(

@@ -31,7 +31,7 @@ double meanOfCycle(const std::vector<double>& lateness, std::size_t cycle, std::
 }
 
 StageFigures stagesOf(const std::vector<StampedWrite>& writes) {
-  std::vector<double> toWake, toCall, inPort, toDone;
+  std::vector<double> toWake, toCall, dueToCall, inPort, toDone;
   std::optional<Wake> counted;
   for (const StampedWrite& write : writes) {
     // The first write of each wake-up: a handler's later writes wait for its
@@ -40,10 +40,12 @@ StageFigures stagesOf(const std::vector<StampedWrite>& writes) {
     counted = write.wake;
     toWake.push_back(toMs(write.wake->at - write.wake->due));
     toCall.push_back(toMs(write.called - write.wake->at));
+    dueToCall.push_back(toMs(write.called - write.wake->due));
     inPort.push_back(toMs(write.done - write.called));
     toDone.push_back(toMs(write.done - write.wake->due));
   }
-  return {spreadOf(toWake), spreadOf(toCall), spreadOf(inPort), spreadOf(toDone)};
+  return {spreadOf(toWake), spreadOf(toCall), spreadOf(dueToCall), spreadOf(inPort),
+          spreadOf(toDone)};
 }
 
 }  // namespace

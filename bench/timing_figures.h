@@ -17,10 +17,11 @@ struct Spread {
 
 // Where the time of a step goes, over the first write of each wake-up.
 struct StageFigures {
-  Spread toWake;  // due instant -> wake-up (kernel timer, scheduling, event loop)
-  Spread toCall;  // wake-up -> the handler's port call (scheduler, handler)
-  Spread inPort;  // port call -> return (port library: register, trace)
-  Spread toDone;  // due instant -> return
+  Spread toWake;     // due instant -> wake-up (kernel timer, scheduling, event loop)
+  Spread toCall;     // wake-up -> the handler's port call (scheduler, handler)
+  Spread dueToCall;  // due instant -> the handler's port call
+  Spread inPort;     // port call -> return (port library: register, trace)
+  Spread toDone;     // due instant -> return
 };
 
 // How far a run's writes came from the ideal timeline of its pattern, in
