@@ -22,6 +22,10 @@ constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE | IN
 // place, removed or changed (a refusal mended), and this folder going away.
 constexpr std::uint32_t kAwaitEvents = kFolderEvents | IN_ATTRIB;
 constexpr std::uint32_t kFileEvents = IN_MODIFY | IN_DONT_FOLLOW;
+// The folder above the register's, while following: the register's folder
+// removed or renamed. A folder whose register a program holds open reports
+// its own deletion only once the file is closed; its parent reports it at once.
+constexpr std::uint32_t kParentEvents = IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
 // The watched folder itself is gone, or no longer where it was.
 constexpr std::uint32_t kFolderGone = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF;
 
@@ -67,7 +71,16 @@ void RegisterWatcher::watchFolder() {
   if (privateFolder_) ensurePrivateFolder(folder_);
   folderWatch_ = inotify_add_watch(inotify_.get(), folder_.c_str(), kFolderEvents);
   if (folderWatch_ < 0) throw PortAccessError(cannotWatch(folder_, errno));
+  watchParent();
   watchFile();
+}
+
+void RegisterWatcher::watchParent() {
+  const std::string parent = folderOf(folder_);
+  // Without it (the root, or a parent that cannot be watched) a deletion is
+  // seen once no program holds the register open any more.
+  parentWatch_ =
+      parent == folder_ ? -1 : inotify_add_watch(inotify_.get(), parent.c_str(), kParentEvents);
 }
 
 void RegisterWatcher::watchFile() {
@@ -96,6 +109,10 @@ bool RegisterWatcher::drainEvents() {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
       offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if (event->mask & IN_Q_OVERFLOW) lookAgain = true;  // events were lost
+      if (event->wd == parentWatch_) {
+        if (event->len > 0 && nameOf(folder_) == event->name) lookAgain = true;
+        continue;
+      }
       // The file's watch only wakes the owner; older watches are given up.
       if (event->wd != folderWatch_) continue;
       if (event->mask & kFolderGone) lookAgain = true;
@@ -135,6 +152,7 @@ bool RegisterWatcher::tryFollowing() {
     return false;
   }
   lossReason_.clear();
+  watchParent();
   watchFile();
   return true;
 }
@@ -159,7 +177,7 @@ bool RegisterWatcher::awaitFolder() {
 }
 
 void RegisterWatcher::dropWatches() {
-  for (int* watch : {&folderWatch_, &fileWatch_}) {
+  for (int* watch : {&folderWatch_, &parentWatch_, &fileWatch_}) {
     if (*watch >= 0) inotify_rm_watch(inotify_.get(), *watch);
     *watch = -1;
   }

@@ -51,6 +51,7 @@ class RegisterWatcher {
  private:
   void watchFolder();
   void watchFile();
+  void watchParent();
   // Drains the queue; true when what is watched must be looked at again:
   // the watched folder went, or the folder awaited below it changed.
   bool drainEvents();
@@ -70,6 +71,7 @@ class RegisterWatcher {
   // that holds awaited_, the next folder on the way down.
   int folderWatch_ = -1;
   int fileWatch_ = -1;
+  int parentWatch_ = -1;  // the folder above the register's, while following
   std::string awaited_;
   std::string lossReason_;
   std::uint8_t byte_ = 0;
