@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/errno_text.h"
@@ -67,11 +68,27 @@ SimulatedRegister::SimulatedRegister(std::string path, Folder folder)
     : path_(std::move(path)), folder_(folder) {}
 
 void SimulatedRegister::writeData(std::uint8_t value) {
-  const FileDescriptor file = openOrCreate(O_WRONLY);
-  if (pwrite(file.get(), &value, 1, 0) != 1) {
+  if (!pathStillNamesWriter()) {
+    writer_.reset();
+    keepWriter(openOrCreate(O_WRONLY));
+  }
+  if (pwrite(writer_.get(), &value, 1, 0) != 1) {
     throw PortAccessError("Cannot write the port register " + path_ + ": " + errnoText(errno) +
                           ".");
   }
+}
+
+bool SimulatedRegister::pathStillNamesWriter() const {
+  struct stat status {};
+  return writer_ && lstat(path_.c_str(), &status) == 0 && status.st_dev == writerIdentity_.device &&
+         status.st_ino == writerIdentity_.inode;
+}
+
+void SimulatedRegister::keepWriter(FileDescriptor file) {
+  struct stat status {};
+  if (fstat(file.get(), &status) != 0) failOpening(path_, errno);
+  writer_ = std::move(file);
+  writerIdentity_ = {status.st_dev, status.st_ino};
 }
 
 std::uint8_t SimulatedRegister::readData() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
@@ -13,9 +15,11 @@ namespace velmo::port {
 // same file sees the same byte, and the file keeps it after they end, like
 // the latch of a real port.
 //
-// Each access opens the file without following a symbolic link, makes one
-// pread or pwrite of the byte and closes it again, so a file that is
-// truncated or deleted while programs run works again at the next access.
+// Each access opens the file without following a symbolic link and makes one
+// pread or pwrite of the byte, so a file that is truncated or deleted while
+// programs run works again at the next access. Writes, which come at every
+// step of a pattern, keep the file open while its path still names it (one
+// lstat before each write) and open it anew when it does not.
 // A missing file is created with mode 0600 holding 0. A register path that
 // is a symbolic link or not a regular file is refused with a PortAccessError
 // that names the path.
@@ -47,9 +51,19 @@ class SimulatedRegister final : public PortBackend {
   // left alone.
   void createHoldingZero() const;
   std::uint8_t readFrom(const FileDescriptor& file) const;
+  // Whether the kept writer is the file the register path names now.
+  bool pathStillNamesWriter() const;
+  void keepWriter(FileDescriptor file);
+
+  struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+  };
 
   std::string path_;
   Folder folder_;
+  FileDescriptor writer_;
+  FileIdentity writerIdentity_;
 };
 
 // The folder part of a path ("." for a bare name, "/" for a file in the root).
