@@ -126,8 +126,9 @@ void measurePattern(const char* name, const std::function<void()>& click, const 
   runEventLoop(span);
   const Instant clicked = port.writes().front().at;
   const CycleSchedule schedule = scheduleOf(group);
-  printRow(name, "port write",
-           measureTiming(schedule, clicked, stamped(port.writes().begin() + 1, port.writes().end())));
+  printRow(
+      name, "port write",
+      measureTiming(schedule, clicked, stamped(port.writes().begin() + 1, port.writes().end())));
   const std::vector<PortWrite> frames = changes(recorder.frames(), clicked);
   printRow("", "frame received",
            measureTiming(schedule, clicked, stamped(frames.begin(), frames.end())));
