@@ -120,7 +120,8 @@ void runEventLoop(milliseconds span) {
 }
 
 // Clicks, runs the event loop for span, and measures the writes after the
-// click's 0 (whose instant is the click) against the pattern's timeline.
+// click's 0 against the pattern's timeline, which starts when the click's
+// handler called the port to write that 0.
 RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
                       const PatternGroup& group, milliseconds span, int* wakeups) {
   port.take();
@@ -131,7 +132,7 @@ RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
   if (writes.empty() || writes.front().value != 0) fail("the click did not write 0 first");
   RunFigures run;
   run.timing =
-      measureTiming(scheduleOf(group), writes.front().done, {writes.begin() + 1, writes.end()});
+      measureTiming(scheduleOf(group), writes.front().called, {writes.begin() + 1, writes.end()});
   if (wakeups) run.wakeups = *wakeups;
   return run;
 }

@@ -29,7 +29,10 @@ std::string keyOf(int timer) {
 }  // namespace
 
 Chaser::Chaser(TimerScheduler& scheduler, Port& port, std::string programFolder, IniReader readIni)
-    : port_(port), programFolder_(std::move(programFolder)), readIni_(std::move(readIni)) {
+    : scheduler_(scheduler),
+      port_(port),
+      programFolder_(std::move(programFolder)),
+      readIni_(std::move(readIni)) {
   for (int number = 1; number <= kTimerCount; ++number) {
     timers_[number - 1] = std::make_unique<WindowTimer>(scheduler, handlerOf(number));
   }
@@ -79,9 +82,11 @@ void Chaser::startPattern(TimerRange group) {
   // Stopping the group too, not only the other patterns, makes a click on the
   // running pattern start it afresh: timers still counting would otherwise
   // keep their old phase while the fired ones start from the click.
-  port_.PortOut(kDataPort, 0);
-  setEnabled(kStepTimers, false);
-  setEnabled(group, true);
+  scheduler_.runHandler([&] {
+    port_.PortOut(kDataPort, 0);
+    setEnabled(kStepTimers, false);
+    setEnabled(group, true);
+  });
 }
 
 void Chaser::setEnabled(TimerRange timers, bool enabled) {

@@ -67,11 +67,12 @@ class Chaser {
   // A restart timer: its step, then enables its whole group again.
   void fireAndRestart(TimerRange group);
   // Writes 0, disables every step timer, then enables `group`, so each of its
-  // timers counts from now as from idle.
+  // timers counts from the click as from idle.
   void startPattern(TimerRange group);
   void setEnabled(TimerRange timers, bool enabled);
   void loadInterval(int number, const std::string& path);
 
+  TimerScheduler& scheduler_;
   Port& port_;
   std::string programFolder_;
   IniReader readIni_;

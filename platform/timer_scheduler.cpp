@@ -43,19 +43,29 @@ void TimerScheduler::runDue() {
     if (entry.due > now) break;
     due.push_back(entry);
   }
-  struct RunningReset {
-    std::optional<Instant>& running;
-    ~RunningReset() { running.reset(); }
-  } reset{runningDue_};
   for (const Entry& entry : due) {
     // Skip countdowns stopped or restarted by an earlier handler of this pass
     // (sequences are unique), without touching a timer that handler destroyed.
     if (!countdowns_.contains(entry)) continue;
-    runningDue_ = entry.due;
-    const std::uint64_t firstStarted = nextSequence_;
-    entry.timer->fire();
-    resyncIfOverdue(firstStarted);
+    runFrom(entry.due, [&] { entry.timer->fire(); });
   }
+}
+
+void TimerScheduler::runHandler(const std::function<void()>& handler) {
+  // Within a countdown's handler, its due instant stays the base.
+  if (runningDue_) return handler();
+  runFrom(clock_.now(), handler);
+}
+
+void TimerScheduler::runFrom(Instant base, const std::function<void()>& handler) {
+  struct RunningReset {
+    std::optional<Instant>& running;
+    ~RunningReset() { running.reset(); }
+  } reset{runningDue_};
+  runningDue_ = base;
+  const std::uint64_t firstStarted = nextSequence_;
+  handler();
+  resyncIfOverdue(firstStarted);
 }
 
 void TimerScheduler::resyncIfOverdue(std::uint64_t firstStarted) {

@@ -18,8 +18,11 @@ class WindowTimer;
 // event loop) calls runDue() when nextDue() has come.
 //
 // Where a countdown counts from:
-//  - started outside a handler (a click), from now;
-//  - started while a handler runs (the firing timer's own next countdown
+//  - started outside a handler, from now;
+//  - started in an event handler run through runHandler() (a click), from
+//    the instant that handler began, so a group started together keeps its
+//    intervals exactly however long the handler's port writes take;
+//  - started while a countdown's handler runs (the firing timer's own next countdown
 //    included), from the instant that handler was due, so cascades do not
 //    creep late. When the handler returns, if any countdown it started and
 //    left running would already be overdue from there (the handler ran late
@@ -45,6 +48,12 @@ class TimerScheduler {
   // does not run. Exceptions from handlers propagate to the caller.
   void runDue();
 
+  // Runs an event handler that is not a countdown's (a click). Countdowns
+  // it starts count from the instant it began, and resync as a countdown
+  // handler's do should it run longer than one of them. Exceptions from
+  // handler propagate to the caller.
+  void runHandler(const std::function<void()>& handler);
+
   // Called whenever nextDue() may have changed, so a driver can re-arm.
   void setScheduleChanged(std::function<void()> callback);
 
@@ -68,6 +77,8 @@ class TimerScheduler {
   // After a handler: moves the countdowns it started (sequences from
   // firstStarted on) to count from now if any of them is overdue.
   void resyncIfOverdue(std::uint64_t firstStarted);
+  // Runs handler with its countdowns counting from base.
+  void runFrom(Instant base, const std::function<void()>& handler);
   void notifyChanged() const;
 
   const Clock& clock_;

@@ -135,6 +135,29 @@ TEST_F(TimerFixture, CountdownsOneHandlerStartsShareOneBaseAlsoAfterAStall) {
   EXPECT_EQ(log, (Log{"restart@760", "a@860", "b@960", "restart@1060"}));
 }
 
+TEST_F(TimerFixture, CountdownsAnEventHandlerStartsCountFromItsBeginning) {
+  WindowTimer& a = add("a", 100);
+  WindowTimer& b = add("b", 50);
+  onFire["a"] = [&] { a.setEnabled(false); };
+  onFire["b"] = [&] { b.setEnabled(false); };
+  const auto click = [&](std::chrono::milliseconds portWrites) {
+    timeline.scheduler().runHandler([&] {
+      timeline.stall(portWrites);
+      a.setEnabled(true);
+      timeline.stall(portWrites);
+      b.setEnabled(true);
+    });
+  };
+  click(10ms);  // slow port writes between the starts: both count from 0
+  timeline.advance(80ms);
+  EXPECT_EQ(log, (Log{"b@50", "a@100"}));
+  // A click that outlasts b's interval: both resync to its end, in order.
+  log.clear();
+  click(30ms);
+  timeline.advance(200ms);
+  EXPECT_EQ(log, (Log{"b@210", "a@260"}));
+}
+
 TEST_F(TimerFixture, ZeroDelayRestartInAHandlerDoesNotRunInTheSamePass) {
   WindowTimer& a = add("a", 10);
   WindowTimer& b = add("b", 10);
