@@ -1,10 +1,12 @@
 #include "platform/port/simulated_register.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -18,6 +20,12 @@ namespace {
 // No symbolic link is followed at the last step, and opening a FIFO or a
 // device found at the register path can never block.
 constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+
+// What may make the register path name another file, or the folder be
+// refused: a name made, removed or renamed in the folder, a change of its or
+// its files' attributes, and the folder itself going.
+constexpr std::uint32_t kFolderChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                         IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // Creating the file can race with another process deleting it again.
 constexpr int kCreateAttempts = 5;
@@ -68,9 +76,13 @@ SimulatedRegister::SimulatedRegister(std::string path, Folder folder)
     : path_(std::move(path)), folder_(folder) {}
 
 void SimulatedRegister::writeData(std::uint8_t value) {
-  if (!pathStillNamesWriter()) {
+  if (!writerStillValid()) {
     writer_.reset();
-    keepWriter(openOrCreate(O_WRONLY));
+    // Watched before the file is opened, so no change after the opening is
+    // missed.
+    FileDescriptor changes = watchFolder();
+    writer_ = openOrCreate(O_WRONLY);
+    folderChanges_ = std::move(changes);
   }
   if (pwrite(writer_.get(), &value, 1, 0) != 1) {
     throw PortAccessError("Cannot write the port register " + path_ + ": " + errnoText(errno) +
@@ -78,17 +90,22 @@ void SimulatedRegister::writeData(std::uint8_t value) {
   }
 }
 
-bool SimulatedRegister::pathStillNamesWriter() const {
-  struct stat status {};
-  return writer_ && lstat(path_.c_str(), &status) == 0 && status.st_dev == writerIdentity_.device &&
-         status.st_ino == writerIdentity_.inode;
+bool SimulatedRegister::writerStillValid() const {
+  if (!writer_ || !folderChanges_) return false;
+  // Any change at all: the checks of opening are made again.
+  alignas(inotify_event) char events[sizeof(inotify_event) + NAME_MAX + 1];
+  return read(folderChanges_.get(), events, sizeof events) < 0 && errno == EAGAIN;
 }
 
-void SimulatedRegister::keepWriter(FileDescriptor file) {
-  struct stat status {};
-  if (fstat(file.get(), &status) != 0) failOpening(path_, errno);
-  writer_ = std::move(file);
-  writerIdentity_ = {status.st_dev, status.st_ino};
+FileDescriptor SimulatedRegister::watchFolder() const {
+  const std::string folder = folderOf(path_);
+  if (folder_ == Folder::kPrivate) ensurePrivateFolder(folder);
+  FileDescriptor changes{inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+  // Without a watch (too many in use) each write opens the file anew.
+  if (changes && inotify_add_watch(changes.get(), folder.c_str(), kFolderChanges) < 0) {
+    changes.reset();
+  }
+  return changes;
 }
 
 std::uint8_t SimulatedRegister::readData() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 
@@ -18,8 +16,9 @@ namespace velmo::port {
 // Each access opens the file without following a symbolic link and makes one
 // pread or pwrite of the byte, so a file that is truncated or deleted while
 // programs run works again at the next access. Writes, which come at every
-// step of a pattern, keep the file open while its path still names it (one
-// lstat before each write) and open it anew when it does not.
+// step of a pattern, keep the file open and open it anew (with every check)
+// after anything has changed in its folder, which inotify tells without a
+// look at the path.
 // A missing file is created with mode 0600 holding 0. A register path that
 // is a symbolic link or not a regular file is refused with a PortAccessError
 // that names the path.
@@ -51,19 +50,17 @@ class SimulatedRegister final : public PortBackend {
   // left alone.
   void createHoldingZero() const;
   std::uint8_t readFrom(const FileDescriptor& file) const;
-  // Whether the kept writer is the file the register path names now.
-  bool pathStillNamesWriter() const;
-  void keepWriter(FileDescriptor file);
-
-  struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-  };
+  // Whether the kept writer may still be used: nothing changed in the folder
+  // since it was opened.
+  bool writerStillValid() const;
+  // An inotify descriptor watching the register's folder for changes; empty
+  // when no watch can be had.
+  FileDescriptor watchFolder() const;
 
   std::string path_;
   Folder folder_;
   FileDescriptor writer_;
-  FileIdentity writerIdentity_;
+  FileDescriptor folderChanges_;
 };
 
 // The folder part of a path ("." for a bare name, "/" for a file in the root).

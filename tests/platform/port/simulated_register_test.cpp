@@ -72,6 +72,20 @@ TEST_F(DefaultRegister, DeletedRegisterOrFolderIsMadeAnew) {
   EXPECT_EQ(reg.readData(), 0x18);
 }
 
+// Writes keep the file open: whatever changes in the folder meanwhile, the
+// next write goes where the path leads and through every check again.
+TEST_F(DefaultRegister, WriteAfterAChangeInTheFolderIsCheckedAnew) {
+  reg.writeData(0x11);
+  std::filesystem::rename(path, path + ".old");
+  reg.writeData(0x22);
+  EXPECT_EQ(readFile(path), "\x22");
+  EXPECT_EQ(readFile(path + ".old"), "\x11");
+
+  chmod(folder.c_str(), 0777);
+  EXPECT_THROW(reg.writeData(0x33), PortAccessError);
+  EXPECT_EQ(readFile(path), "\x22");
+}
+
 TEST_F(DefaultRegister, SymbolicLinkAtTheRegisterPathIsRefused) {
   reg.writeData(0);
   const std::string target = temp / "elsewhere";
