@@ -27,7 +27,6 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <type_traits>
 #include <vector>
 
@@ -40,6 +39,7 @@
 #include "platform/clock.h"
 #include "platform/qt/realtime_timer_driver.h"
 #include "shared/port.h"
+#include "tests/support/temp_folder.h"
 
 namespace velmo::bench {
 namespace {
@@ -151,62 +151,43 @@ IdleFigures measureIdle(milliseconds span, int& wakeups) {
   return {true, wakeups, threadVoluntarySwitches() - before - 1};
 }
 
-// A fresh folder on the file system where the programs keep the default
-// register: in $XDG_RUNTIME_DIR when that is set (a tmpfs in a desktop
-// session), else in the temporary folder, as /tmp/velmo-<uid> is. Removed
-// with everything in it at the end (of the process that made it).
-class RegisterFolder {
- public:
-  RegisterFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string parent = runtime && runtime[0] == '/'
-                                   ? std::string(runtime)
-                                   : std::filesystem::temp_directory_path().string();
-    std::string pattern = parent + "/velmo-bench.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) fail("cannot make a folder in " + parent);
-    path_ = pattern;
-  }
-  ~RegisterFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  RegisterFolder(const RegisterFolder&) = delete;
-  RegisterFolder& operator=(const RegisterFolder&) = delete;
+// The folder the programs keep the default register in: $XDG_RUNTIME_DIR
+// when that is set (a tmpfs in a desktop session), else the temporary folder,
+// as /tmp/velmo-<uid> is.
+std::filesystem::path registerParent() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  return runtime && runtime[0] == '/' ? std::filesystem::path(runtime)
+                                      : std::filesystem::temp_directory_path();
+}
 
-  const std::string& path() const { return path_; }
-
-  // The kind of file system the folder is on, as the figures depend on it.
-  std::string fileSystem() const {
-    struct statfs status {};
-    if (statfs(path_.c_str(), &status) != 0) return "an unknown file system";
-    switch (static_cast<unsigned long>(status.f_type)) {
-      case 0x01021994:
-        return "tmpfs";
-      case 0xEF53:
-        return "ext4";
-      case 0x9123683E:
-        return "btrfs";
-      case 0x58465342:
-        return "xfs";
-      default:
-        char text[48];
-        std::snprintf(text, sizeof text, "a file system of type 0x%lx",
-                      static_cast<unsigned long>(status.f_type));
-        return text;
-    }
+// The kind of file system folder is on, as the figures depend on it.
+std::string fileSystemOf(const std::string& folder) {
+  struct statfs status {};
+  if (statfs(folder.c_str(), &status) != 0) return "an unknown file system";
+  switch (static_cast<unsigned long>(status.f_type)) {
+    case 0x01021994:
+      return "tmpfs";
+    case 0xEF53:
+      return "ext4";
+    case 0x9123683E:
+      return "btrfs";
+    case 0x58465342:
+      return "xfs";
+    default:
+      char text[48];
+      std::snprintf(text, sizeof text, "a file system of type 0x%lx",
+                    static_cast<unsigned long>(status.f_type));
+      return text;
   }
-
- private:
-  std::string path_;
-};
+}
 
 // The port library beside the programs, on the default simulated register
 // in folder, traced into a file there when asked.
-void usePortLibraryIn(const RegisterFolder& folder, bool traced) {
+void usePortLibraryIn(const test::TempFolder& folder, bool traced) {
   setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
   unsetenv("VELMO_PORT");
   if (traced) {
-    setenv("VELMO_PORT_TRACE", (folder.path() + "/trace").c_str(), 1);
+    setenv("VELMO_PORT_TRACE", (folder / "trace").c_str(), 1);
   } else {
     unsetenv("VELMO_PORT_TRACE");
   }
@@ -269,7 +250,7 @@ VariantFigures measureFloor(const Options& options) {
 }
 
 VariantFigures measure(const Variant& variant, const Options& options,
-                       const RegisterFolder& folder) {
+                       const test::TempFolder& folder) {
   usePortLibraryIn(folder, variant.traced);
   switch (variant.timers) {
     case Timers::kFloor:
@@ -384,7 +365,7 @@ int run(int argc, char** argv) {
     return 2;
   }
   Options options{*span, argc, argv};
-  const RegisterFolder folder;
+  const test::TempFolder folder(registerParent());
   const double seconds = static_cast<double>(span->count()) / 1000;
   const double idleSeconds = static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000;
   std::fprintf(stderr, "running %zu x 2 x %.1f s of patterns and %.1f s idle ...\n",
@@ -404,7 +385,7 @@ int run(int argc, char** argv) {
       "run, the early ones before each due instant included.\n"
       "sleep floor = a thread sleeping to each instant (clock_nanosleep, 1 ns timer slack), no\n"
       "event loop and no port; traced = with VELMO_PORT_TRACE.\n\n",
-      seconds, folder.fileSystem().c_str());
+      seconds, fileSystemOf(folder.path()).c_str());
   printErrorTable(figures);
   std::printf(
       "\nWhere the time goes, ms p50 / p99 over the first write of each wake-up: due -> wake =\n"

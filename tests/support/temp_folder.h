@@ -9,13 +9,14 @@
 
 namespace velmo::test {
 
-// A fresh folder under the temporary folder ($TMPDIR or /tmp), removed with
-// everything in it at the end, even where a test took its permissions away.
-// Throws std::runtime_error when no folder can be made.
+// A fresh folder under parent (by default the temporary folder, $TMPDIR or
+// /tmp), removed with everything in it at the end, even where a test took its
+// permissions away. Throws std::runtime_error when no folder can be made.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = std::filesystem::temp_directory_path() / "velmo-test.XXXXXX";
+  explicit TempFolder(
+      const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
+    std::string pattern = parent / "velmo-test.XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
