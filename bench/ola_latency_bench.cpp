@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -134,17 +133,6 @@ void measurePattern(const char* name, const std::function<void()>& click, const 
            measureTiming(schedule, clicked, stamped(frames.begin(), frames.end())));
 }
 
-double percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const auto rank =
-      static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(values.size())));
-  return values[std::max<std::size_t>(rank, 1) - 1];
-}
-
-double toMs(std::chrono::nanoseconds span) {
-  return static_cast<double>(span.count()) / 1e6;
-}
-
 // A second program on the universe: a child process that writes each byte
 // read from its command pipe through its own libvelmoport.so, then answers.
 struct OtherProgram {
@@ -223,8 +211,9 @@ void measureLatchWindow(StampedLibraryPort& port, const OtherProgram& other,
       "%-44s %9s %9s %9s\n",
       stale.size(), "", "p50", "p99", "max");
   const auto row = [](const char* what, const std::vector<double>& values) {
-    std::printf("%-44s %9.3f %9.3f %9.3f\n", what, percentile(values, 0.5),
-                percentile(values, 0.99), *std::max_element(values.begin(), values.end()));
+    const Spread spread = spreadOf(values);
+    std::printf("%-44s %9.3f %9.3f %9.3f\n", what, spread.p50, spread.p99,
+                *std::max_element(values.begin(), values.end()));
   };
   row("write call, until olad has taken the frame", call);
   row("then the other's stale frame keeps line 1", stale);

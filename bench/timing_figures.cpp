@@ -7,21 +7,11 @@
 namespace velmo::bench {
 namespace {
 
-double toMs(std::chrono::nanoseconds span) {
-  return static_cast<double>(span.count()) / 1e6;
-}
-
 // Nearest-rank percentile of sorted values.
 double percentile(const std::vector<double>& sorted, double fraction) {
   const auto rank =
       static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
   return sorted[std::max<std::size_t>(rank, 1) - 1];
-}
-
-Spread spreadOf(std::vector<double> values) {
-  if (values.empty()) return {};
-  std::sort(values.begin(), values.end());
-  return {percentile(values, 0.50), percentile(values, 0.99)};
 }
 
 double meanOfCycle(const std::vector<double>& lateness, std::size_t cycle, std::size_t perCycle) {
@@ -49,6 +39,16 @@ StageFigures stagesOf(const std::vector<StampedWrite>& writes) {
 }
 
 }  // namespace
+
+double toMs(std::chrono::nanoseconds span) {
+  return static_cast<double>(span.count()) / 1e6;
+}
+
+Spread spreadOf(std::vector<double> values) {
+  if (values.empty()) return {};
+  std::sort(values.begin(), values.end());
+  return {percentile(values, 0.50), percentile(values, 0.99)};
+}
 
 TimingFigures measureTiming(const CycleSchedule& schedule, Instant click,
                             const std::vector<StampedWrite>& writesAfterClick) {

@@ -15,6 +15,12 @@ struct Spread {
   double p99 = 0;
 };
 
+// A span in milliseconds.
+double toMs(std::chrono::nanoseconds span);
+
+// The nearest-rank median and 99th percentile of values; zeros for none.
+Spread spreadOf(std::vector<double> values);
+
 // Where the time of a step goes, over the first write of each wake-up.
 struct StageFigures {
   Spread toWake;     // due instant -> wake-up (kernel timer, scheduling, event loop)
