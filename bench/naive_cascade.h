@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bench/example_cascade.h"
-#include "shared/port.h"
+#include "port_client/port.h"
 
 namespace velmo::bench {
 

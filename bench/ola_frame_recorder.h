@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
 #include "tests/support/recording_port.h"
+#include "timers/clock.h"
 
 namespace ola {
 class DmxBuffer;

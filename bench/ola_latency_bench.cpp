@@ -28,10 +28,10 @@
 #include "bench/ola_frame_recorder.h"
 #include "bench/timing_figures.h"
 #include "chaser/chaser.h"
-#include "platform/clock.h"
-#include "platform/qt/realtime_timer_driver.h"
-#include "platform/timer_scheduler.h"
-#include "shared/port.h"
+#include "port_client/port.h"
+#include "qt/realtime_timer_driver.h"
+#include "timers/clock.h"
+#include "timers/timer_scheduler.h"
 
 namespace velmo::bench {
 namespace {
@@ -244,10 +244,10 @@ int run(int argc, char** argv) {
   OlaFrameRecorder recorder(options.rpcPort, 1);
   qt::RealTimeTimerDriver driver;
   StampedLibraryPort port(VELMO_PORT_LIBRARY);
-  Chaser chaser(driver.scheduler(), port, "",
-                [](const std::string& section, const std::string&, const std::string&) {
-                  return exampleSetting(section);
-                });
+  chaser::Chaser chaser(driver.scheduler(), port, "",
+                        [](const std::string& section, const std::string&, const std::string&) {
+                          return exampleSetting(section);
+                        });
   chaser.Form_Load();
 
   const double seconds = static_cast<double>(options.span.count()) / 1000;

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "chaser/chaser.h"
-#include "platform/virtual_timeline.h"
-#include "shared/port.h"
+#include "port_client/port.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
+#include "timers/virtual_timeline.h"
 
 namespace velmo::bench {
 namespace {
@@ -49,7 +49,7 @@ double chaserStartUpMs(const std::string& folder) {
   return fastestMs([&] {
     VirtualTimeline timeline;
     NullPort port;
-    Chaser chaser(timeline.scheduler(), port, folder);
+    chaser::Chaser chaser(timeline.scheduler(), port, folder);
     chaser.Form_Load();
     if (chaser.timer(24).interval() != 620) throw std::runtime_error("wrong interval read");
   });
@@ -58,7 +58,7 @@ double chaserStartUpMs(const std::string& folder) {
 double panelStartUpMs(const std::string& folder) {
   return fastestMs([&] {
     NullPort port;
-    SwitchPanel panel(port, folder);
+    switchpanel::SwitchPanel panel(port, folder);
     panel.Form_Load();
     if (panel.button(16).caption != "Av 16") throw std::runtime_error("wrong caption read");
   });
@@ -84,7 +84,7 @@ std::vector<std::size_t> parseSizes(int argc, char** argv) {
 
 std::map<int, std::string> panelCaptions() {
   std::map<int, std::string> captions;
-  for (int button = 1; button <= kButtonCount; ++button)
+  for (int button = 1; button <= switchpanel::kButtonCount; ++button)
     captions[button] = (button % 2 == 1 ? "På " : "Av ") + std::to_string(button);
   return captions;
 }

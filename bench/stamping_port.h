@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/clock.h"
-#include "shared/port.h"
+#include "port_client/port.h"
+#include "timers/clock.h"
 
 namespace velmo::bench {
 

@@ -36,10 +36,10 @@
 #include "bench/stamping_port.h"
 #include "bench/timing_figures.h"
 #include "chaser/chaser.h"
-#include "platform/clock.h"
-#include "platform/qt/realtime_timer_driver.h"
-#include "shared/port.h"
+#include "port_client/port.h"
+#include "qt/realtime_timer_driver.h"
 #include "tests/support/temp_folder.h"
+#include "timers/clock.h"
 
 namespace velmo::bench {
 namespace {
@@ -203,10 +203,10 @@ VariantFigures measureRealTime(const Options& options, bool withIdle) {
   int wakeups = 0;  // every wake-up, the early ones before each due instant included
   QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
                    [&] { ++wakeups; });
-  Chaser chaser(driver.scheduler(), port, "",
-                [](const std::string& section, const std::string&, const std::string&) {
-                  return exampleSetting(section);
-                });
+  chaser::Chaser chaser(driver.scheduler(), port, "",
+                        [](const std::string& section, const std::string&, const std::string&) {
+                          return exampleSetting(section);
+                        });
   chaser.Form_Load();
 
   VariantFigures figures;

@@ -5,7 +5,7 @@
 
 #include "bench/example_cascade.h"
 #include "bench/stamping_port.h"
-#include "platform/clock.h"
+#include "timers/clock.h"
 
 namespace velmo::bench {
 

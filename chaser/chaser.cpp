@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "chaser/interval_text.h"
-#include "platform/run_time_error.h"
-#include "platform/text_encoding.h"
+#include "ini/text_encoding.h"
+#include "system/run_time_error.h"
 
-namespace velmo {
+namespace velmo::chaser {
 namespace {
 
 // The byte each step timer writes when it fires, by timer number (index 0 is
@@ -145,4 +145,4 @@ void Chaser::Timer20_Timer() {
   fireOnce(20);
 }
 
-}  // namespace velmo
+}  // namespace velmo::chaser

@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/timer_scheduler.h"
-#include "platform/window_timer.h"
-#include "shared/port.h"
-#include "shared/settings.h"
+#include "ini/settings.h"
+#include "port_client/port.h"
+#include "timers/timer_scheduler.h"
+#include "timers/window_timer.h"
 
-namespace velmo {
+namespace velmo::chaser {
 
 // The light chaser without a screen: the four buttons' handlers, the 24 step
 // timers and their handlers, driven by a scheduler and writing to a port.
@@ -79,4 +79,4 @@ class Chaser {
   std::array<std::unique_ptr<WindowTimer>, kTimerCount> timers_;
 };
 
-}  // namespace velmo
+}  // namespace velmo::chaser

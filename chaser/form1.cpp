@@ -3,7 +3,7 @@
 #include <QRect>
 #include <array>
 
-#include "platform/qt/fatal_error.h"
+#include "qt/fatal_error.h"
 
 namespace velmo::chaser {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chaser/chaser.h"
-#include "platform/qt/form.h"
+#include "qt/form.h"
 
 namespace velmo::chaser {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstddef>
 
-namespace velmo {
+namespace velmo::chaser {
 namespace {
 
 // Walks the text, skipping blanks and tabs before every character it shows.
@@ -187,4 +187,4 @@ std::optional<std::int32_t> intervalFromText(std::string_view text) {
   return 0;  // "&" that starts no number
 }
 
-}  // namespace velmo
+}  // namespace velmo::chaser

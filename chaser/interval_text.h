@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace velmo {
+namespace velmo::chaser {
 
 // Reads the number at the start of a step-time text and rounds it to a whole
 // number, the way the chaser turns its settings into timer intervals:
@@ -25,4 +25,4 @@ namespace velmo {
 // and exponent.
 std::optional<std::int32_t> intervalFromText(std::string_view text);
 
-}  // namespace velmo
+}  // namespace velmo::chaser

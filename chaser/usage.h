@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/command_line.h"
+#include "system/command_line.h"
 
 namespace velmo::chaser {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cassert>
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 std::string captionSection(int button) {
   assert(button >= 1 && button <= kButtonCount);
@@ -27,4 +27,4 @@ const std::string& designCaption(int button) {
   return captions[button - 1];
 }
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

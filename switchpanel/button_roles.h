@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 // The sixteen buttons of the panel, Command1 ... Command16, come in eight
 // pairs, one per output line: the odd-numbered button of a pair switches its
@@ -42,4 +42,4 @@ std::string captionKey(int button);
 // The caption each button carries before the settings file labels it.
 const std::string& designCaption(int button);
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

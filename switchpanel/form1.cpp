@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QWindow>
 
-#include "platform/qt/fatal_error.h"
-#include "platform/qt/fitted_caption.h"
+#include "qt/fatal_error.h"
+#include "qt/fitted_caption.h"
 #include "switchpanel/form1_design.h"
 #include "switchpanel/panel_window.h"
 
-namespace velmo::qt {
+namespace velmo::switchpanel {
 
 namespace design = form1_design;
 
@@ -50,8 +50,8 @@ class Form1::Window final : public PanelWindow {
 };
 
 Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
-    : Form(QSize(design::kClientWidth, design::kClientHeight), design::kTitle,
-           ":/velmo/picture.gif", ":/velmo/icon.png"),
+    : qt::Form(QSize(design::kClientWidth, design::kClientHeight), design::kTitle,
+               ":/velmo/picture.gif", ":/velmo/icon.png"),
       panel_(panel),
       window_(std::make_unique<Window>(*this)) {
   setObjectName("Form1");
@@ -73,7 +73,7 @@ void Form1::addButtons() {
     buttons_[button - 1] = widget;
     mirror(button, panel_.button(button));
     connect(widget, &QPushButton::clicked, this,
-            [this, button] { runGuarded([this, button] { panel_.Command_Click(button); }); });
+            [this, button] { qt::runGuarded([this, button] { panel_.Command_Click(button); }); });
   }
   for (std::size_t i = 1; i < design::kTabOrder.size(); ++i) {
     setTabOrder(commandButton(design::kTabOrder[i - 1]), commandButton(design::kTabOrder[i]));
@@ -82,23 +82,23 @@ void Form1::addButtons() {
 
 void Form1::mirror(int button, const SwitchPanel::Button& state) {
   QPushButton* widget = commandButton(button);
-  setFittedCaption(*widget, QString::fromStdString(state.caption));
+  qt::setFittedCaption(*widget, QString::fromStdString(state.caption));
   widget->setEnabled(state.enabled);
 }
 
 void Form1::changeEvent(QEvent* event) {
-  Form::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) runGuarded([this] { panel_.Form_Resize(); });
+  qt::Form::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) qt::runGuarded([this] { panel_.Form_Resize(); });
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
-  Form::resizeEvent(event);
-  runGuarded([this] { panel_.Form_Resize(); });
+  qt::Form::resizeEvent(event);
+  qt::runGuarded([this] { panel_.Form_Resize(); });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  runGuarded([this] { panel_.Form_Unload(); });
+  qt::runGuarded([this] { panel_.Form_Unload(); });
   event->accept();
 }
 
-}  // namespace velmo::qt
+}  // namespace velmo::switchpanel

@@ -3,11 +3,11 @@
 #include <array>
 #include <memory>
 
-#include "platform/qt/form.h"
-#include "platform/shell_notify_icon.h"
+#include "qt/form.h"
 #include "switchpanel/switch_panel.h"
+#include "system/shell_notify_icon.h"
 
-namespace velmo::qt {
+namespace velmo::switchpanel {
 
 // The panel window Form1: a thin shell around a SwitchPanel. Its sixteen
 // buttons mirror the core's captions (fitted to the buttons) and enabled
@@ -15,7 +15,7 @@ namespace velmo::qt {
 // through runGuarded. The pointer over the window is not reported: only the
 // notification area's reports may restore the window. The core and the shell
 // must outlive the window.
-class Form1 : public Form {
+class Form1 : public qt::Form {
  public:
   Form1(SwitchPanel& panel, ShellNotifyIcon& shell);
   ~Form1() override;
@@ -39,4 +39,4 @@ class Form1 : public Form {
   std::array<QPushButton*, kButtonCount> buttons_{};
 };
 
-}  // namespace velmo::qt
+}  // namespace velmo::switchpanel

@@ -4,7 +4,7 @@
 
 #include "switchpanel/button_roles.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 // The panel window as designed, sizes and positions in twips (15 per pixel).
 namespace form1_design {
@@ -34,4 +34,4 @@ inline constexpr std::array<int, kButtonCount> kTabOrder = {1,  2,  4,  5,  6,  
                                                             10, 11, 12, 13, 14, 15, 16, 3};
 
 }  // namespace form1_design
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 double roundHalfToEven(float x) {
   // nearbyint rounds in the current mode, which is to nearest, halves to even.
@@ -49,4 +49,4 @@ void PanelTray::removeIcon() {
   iconShown_ = false;
 }
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

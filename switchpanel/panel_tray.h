@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "platform/shell_notify_icon.h"
 #include "switchpanel/panel_window.h"
+#include "system/shell_notify_icon.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 // The panel's notification-area icon: minimising hides the window behind an
 // icon, a left double-click on the icon (or its menu entry "Gjenopprett")
@@ -61,4 +61,4 @@ class PanelTray final : public NotifyIconWindow {
 // neighbour.
 double roundHalfToEven(float x);
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 // The window system as the panel sees its own window.
 class PanelWindow {
@@ -18,4 +18,4 @@ class PanelWindow {
   virtual void showWindow() = 0;
 };
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 SwitchPanel::SwitchPanel(Port& port, std::string programFolder, IniReader readIni)
     : port_(port), programFolder_(std::move(programFolder)), readIni_(std::move(readIni)) {
@@ -57,4 +57,4 @@ void SwitchPanel::notify(int button) {
   if (buttonChanged_) buttonChanged_(button, buttons_[button - 1]);
 }
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -6,12 +6,12 @@
 #include <string>
 #include <utility>
 
-#include "shared/port.h"
-#include "shared/settings.h"
+#include "ini/settings.h"
+#include "port_client/port.h"
 #include "switchpanel/button_roles.h"
 #include "switchpanel/panel_tray.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 
 // The switch panel without a screen: the enabled states and captions of the
 // sixteen buttons, the start-up that labels them, and the click rule that
@@ -80,4 +80,4 @@ class SwitchPanel {
   std::optional<PanelTray> tray_;
 };
 
-}  // namespace velmo
+}  // namespace velmo::switchpanel

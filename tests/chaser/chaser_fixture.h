@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "chaser/chaser.h"
-#include "platform/virtual_timeline.h"
-#include "shared/settings.h"
+#include "ini/settings.h"
 #include "tests/support/recording_port.h"
+#include "timers/virtual_timeline.h"
 
 namespace velmo::test {
 

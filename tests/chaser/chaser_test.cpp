@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/run_time_error.h"
+#include "system/run_time_error.h"
 #include "tests/chaser/chaser_fixture.h"
 
-namespace velmo {
+namespace velmo::chaser {
 namespace {
 
 using namespace std::chrono_literals;
@@ -361,4 +361,4 @@ TEST_F(ChaserTest, Timer23And24NeverRunWhateverTheirSettings) {
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::chaser

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/fatal_error.h"
-#include "platform/run_time_error.h"
+#include "qt/fatal_error.h"
+#include "system/run_time_error.h"
 #include "tests/chaser/chaser_fixture.h"
 #include "tests/support/qt_application.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace velmo {
+namespace velmo::chaser {
 namespace {
 
 struct Case {
@@ -102,4 +102,4 @@ TEST(IntervalFromTextLong, EmbeddedNulEndsTheNumber) {
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::chaser

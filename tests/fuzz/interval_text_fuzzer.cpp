@@ -134,10 +134,10 @@ std::optional<Interval> expectedInterval(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const Interval result = velmo::intervalFromText(text);
+  const Interval result = velmo::chaser::intervalFromText(text);
 
-  FUZZ_CHECK(velmo::intervalFromText(" \t" + std::string(text)) == result);
-  FUZZ_CHECK(velmo::intervalFromText(std::string(text) + ";") == result);
+  FUZZ_CHECK(velmo::chaser::intervalFromText(" \t" + std::string(text)) == result);
+  FUZZ_CHECK(velmo::chaser::intervalFromText(std::string(text) + ";") == result);
   if (const std::optional<Interval> expected = expectedInterval(text))
     FUZZ_CHECK(result == *expected);
   return 0;

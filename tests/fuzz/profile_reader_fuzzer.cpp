@@ -19,8 +19,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile_reader.h"
-#include "platform/profile_search.h"
+#include "ini/profile_reader.h"
+#include "ini/profile_search.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/profile_reference.h"
 

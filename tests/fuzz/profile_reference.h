@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_encoding.h"
+#include "ini/text_encoding.h"
 
 namespace velmo::fuzz {
 

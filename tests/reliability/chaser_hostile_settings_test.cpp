@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "chaser/form1.h"
-#include "platform/run_time_error.h"
+#include "system/run_time_error.h"
 #include "tests/chaser/chaser_fixture.h"
 #include "tests/reliability/hostile_settings.h"
 #include "tests/support/qt_application.h"

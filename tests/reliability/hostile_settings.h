@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shared/port.h"
+#include "port_client/port.h"
 #include "tests/support/temp_folder.h"
 
 // Settings files as hostile users and file systems make them, written to a

@@ -15,14 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/tray_notify_icon.h"
-#include "platform/text_encoding.h"
+#include "ini/text_encoding.h"
+#include "qt/tray_notify_icon.h"
 #include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
 #include "tests/support/qt_application.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 namespace {
 
 using namespace std::string_literals;
@@ -41,7 +41,7 @@ class PanelHostileSettings : public ::testing::Test {
   // in the tooltip).
   Captions start() {
     SwitchPanel panel(port, folder.path());
-    qt::Form1 window(panel, shell);
+    Form1 window(panel, shell);
     panel.Form_Load();
     window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -207,4 +207,4 @@ TEST_F(PanelHostileSettings, FileRewrittenDuringStartUpNeverCrashes) {
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/virtual_timeline.h"
-#include "shared/port.h"
+#include "port_client/port.h"
+#include "timers/clock.h"
+#include "timers/virtual_timeline.h"
 
 namespace velmo::test {
 

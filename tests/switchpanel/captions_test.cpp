@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "shared/settings.h"
+#include "ini/settings.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/support/recording_port.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 namespace {
 
 std::string dataFolder(const std::string& name) {
@@ -102,4 +102,4 @@ TEST(LongCaptions, AreKeptUpTo254Characters) {
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/shell_notify_icon.h"
 #include "switchpanel/panel_window.h"
+#include "system/shell_notify_icon.h"
 
 namespace velmo::test {
+
+using switchpanel::PanelWindow;
 
 // A window that logs what the panel asks of it.
 class FakeWindow final : public PanelWindow {

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/fatal_error.h"
-#include "platform/qt/tray_notify_icon.h"
-#include "platform/run_time_error.h"
+#include "qt/fatal_error.h"
+#include "qt/tray_notify_icon.h"
+#include "system/run_time_error.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/recording_port.h"
 #include "tests/switchpanel/fake_tray.h"
 
-namespace velmo::qt {
+namespace velmo::switchpanel {
 namespace {
 
 // Captions of the settings file the window tests read: one short, one that
@@ -175,11 +175,11 @@ TEST_F(Form1Test, PortErrorInAClickGoesToTheFatalErrorReport) {
   SwitchPanel broken(failing, "/opt/velmo", [](auto&&...) { return std::string(); });
   Form1 brokenWindow(broken, shell);
   std::vector<std::string> reports;
-  setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
+  qt::setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
 
   brokenWindow.show();
   QTest::mouseClick(brokenWindow.commandButton(1), Qt::LeftButton);
-  setFatalErrorReporter({});
+  qt::setFatalErrorReporter({});
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("cannot read port 888"), std::string::npos);
 }
@@ -225,7 +225,7 @@ TEST_F(Form1Test, ClosingRemovesTheIcon) {
 }
 
 TEST_F(Form1Test, WithoutANotificationAreaTheMinimisedWindowStays) {
-  QtShellNotifyIcon noTray([] { return false; });
+  qt::QtShellNotifyIcon noTray([] { return false; });
   SwitchPanel otherPanel(port, "/opt/velmo", [](auto&&...) { return std::string(); });
   Form1 other(otherPanel, noTray);
   otherPanel.Form_Load();
@@ -236,4 +236,4 @@ TEST_F(Form1Test, WithoutANotificationAreaTheMinimisedWindowStays) {
 }
 
 }  // namespace
-}  // namespace velmo::qt
+}  // namespace velmo::switchpanel

@@ -10,7 +10,7 @@
 #include "tests/support/recording_port.h"
 #include "tests/switchpanel/fake_tray.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -186,4 +186,4 @@ TEST(PanelWithoutWindow, WindowEventsAreIgnored) {
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::switchpanel

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/run_time_error.h"
+#include "system/run_time_error.h"
 #include "tests/support/recording_port.h"
 
-namespace velmo {
+namespace velmo::switchpanel {
 namespace {
 
 using test::RecordingPort;
@@ -216,4 +216,4 @@ TEST_F(SwitchPanelTest, PortFailureAtStartUpPropagatesAfterTheBottomRowIsDisable
 }
 
 }  // namespace
-}  // namespace velmo
+}  // namespace velmo::switchpanel

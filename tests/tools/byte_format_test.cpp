@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 namespace {
 
 TEST(ByteFormat, ShowsTheByteInEveryBase) {
@@ -50,4 +50,4 @@ TEST(ByteFormat, WatchLineCarriesLocalTimeToTheMillisecond) {
 }
 
 }  // namespace
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/port/simulated_register.h"
+#include "port/simulated_register.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/temp_folder.h"
 #include "tools/portmonitor/byte_format.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 namespace {
 
 using port::SimulatedRegister;
@@ -89,4 +89,4 @@ TEST_F(MonitorWindowTest, SaysItWaitsWhileTheRegistersFolderIsGone) {
 }
 
 }  // namespace
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -14,8 +14,8 @@
 #include <regex>
 #include <thread>
 
-#include "platform/port/simulated_register.h"
-#include "tests/platform/port/port_test_support.h"
+#include "port/simulated_register.h"
+#include "tests/port/port_test_support.h"
 
 namespace velmo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 bool lineIsOn(std::uint8_t byte, int line) {
   return (byte >> (line - 1)) & 1;
@@ -44,4 +44,4 @@ std::string watchNote(std::chrono::system_clock::time_point when, const std::str
   return std::string(clock) + "  " + event + " " + text;
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

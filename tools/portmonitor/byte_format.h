@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 // Number of data lines; line 1 is bit 0 (value 1), line 8 is bit 7 (128).
 inline constexpr int kLineCount = 8;
@@ -29,4 +29,4 @@ std::string watchLine(std::chrono::system_clock::time_point when, const std::str
 std::string watchNote(std::chrono::system_clock::time_point when, const std::string& event,
                       const std::string& text);
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

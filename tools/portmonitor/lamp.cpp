@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -22,4 +22,4 @@ void Lamp::paintEvent(QPaintEvent*) {
   painter.drawEllipse(rect().adjusted(2, 2, -2, -2));
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 // A round lamp for one data line: lit amber when the line is high.
 class Lamp final : public QWidget {
@@ -21,4 +21,4 @@ class Lamp final : public QWidget {
   bool on_ = false;
 };
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <memory>
 
-#include "platform/port/port_setting.h"
-#include "platform/port/register_watcher.h"
-#include "platform/qt/fatal_error.h"
+#include "port/port_setting.h"
+#include "port/register_watcher.h"
+#include "qt/fatal_error.h"
 #include "tools/portmonitor/monitor_window.h"
 #include "tools/portmonitor/usage.h"
 #include "tools/portmonitor/watch_mode.h"
@@ -26,7 +26,7 @@ std::unique_ptr<velmo::port::RegisterWatcher> watchSelectedRegister() {
 int watchInTerminal() {
   try {
     const auto watcher = watchSelectedRegister();
-    return velmo::monitor::runWatchMode(*watcher, std::cout, std::cerr);
+    return velmo::portmonitor::runWatchMode(*watcher, std::cout, std::cerr);
   } catch (const std::exception& error) {
     std::cerr << "portmonitor: " << error.what() << '\n';
     return 1;
@@ -36,15 +36,15 @@ int watchInTerminal() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto commandLine = velmo::handleCommandLine(argc, argv, velmo::monitor::kUsage);
+  const auto commandLine = velmo::handleCommandLine(argc, argv, velmo::portmonitor::kUsage);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
-  if (commandLine.has(velmo::monitor::kWatchOption.name)) return watchInTerminal();
+  if (commandLine.has(velmo::portmonitor::kWatchOption.name)) return watchInTerminal();
   QApplication app(argc, argv);
   std::unique_ptr<velmo::port::RegisterWatcher> watcher;
-  std::unique_ptr<velmo::monitor::MonitorWindow> window;
+  std::unique_ptr<velmo::portmonitor::MonitorWindow> window;
   return velmo::qt::runMainWindow([&]() -> QWidget& {
     watcher = watchSelectedRegister();
-    window = std::make_unique<velmo::monitor::MonitorWindow>(*watcher);
+    window = std::make_unique<velmo::portmonitor::MonitorWindow>(*watcher);
     return *window;
   });
 }

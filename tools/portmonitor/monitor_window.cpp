@@ -8,7 +8,7 @@
 
 #include "tools/portmonitor/byte_format.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 namespace {
 
 QLabel* valueLabel(QWidget* parent) {
@@ -74,4 +74,4 @@ void MonitorWindow::showByte(std::uint8_t byte) {
   binary_->setText(QString::fromStdString(binaryText(byte)));
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -5,10 +5,10 @@
 #include <QWidget>
 #include <array>
 
-#include "platform/port/register_watcher.h"
+#include "port/register_watcher.h"
 #include "tools/portmonitor/lamp.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 // The port monitor's window: eight lamps for lines 1 to 8 and the byte in
 // decimal, hex and binary, redrawn whenever the watcher reports a change.
@@ -40,4 +40,4 @@ class MonitorWindow final : public QWidget {
   QLabel* status_;
 };
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

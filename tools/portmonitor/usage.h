@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/command_line.h"
+#include "system/command_line.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 inline constexpr ProgramOption kWatchOption{
     "--watch", "print one line per change in the terminal instead of a window"};
@@ -14,4 +14,4 @@ inline constexpr ProgramUsage kUsage{
     "More in the manual page velmo-portmonitor(1).\n",
     kOptions};
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/errno_text.h"
+#include "system/errno_text.h"
 #include "tools/portmonitor/byte_format.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 namespace {
 
 void printLine(std::ostream& out, const char* event, std::uint8_t byte) {
@@ -51,4 +51,4 @@ int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream
   }
 }
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

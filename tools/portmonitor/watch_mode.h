@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "platform/port/register_watcher.h"
+#include "port/register_watcher.h"
 
-namespace velmo::monitor {
+namespace velmo::portmonitor {
 
 // The terminal view: prints the byte found at start ("now"), then one line
 // per change ("out") to out, flushed at once, until the process is
@@ -14,4 +14,4 @@ namespace velmo::monitor {
 // exit status when the watch cannot go on.
 int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream& err);
 
-}  // namespace velmo::monitor
+}  // namespace velmo::portmonitor

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "port/hardware_port.h"
+#include "port/port_setting.h"
+
+struct OlaPortSender;
+
+namespace velmo::port {
+
+struct OlaModule;
+
+// Eight DMX channels of an OLA universe as data lines (255 set, 0 clear),
+// through the OLA module libvelmoport-ola.so. The module is loaded from the
+// folder of the code that holds this class (the port library's), the first
+// time an OLA port is opened, and stays loaded: only then does the process
+// need OLA's libraries.
+class OlaLines final : public ParallelPortLines {
+ public:
+  // Loads the module and connects to olad. Throws PortAccessError naming
+  // what failed and what to do: the module missing or unusable, a library it
+  // needs missing (with the Debian package that brings it), olad not
+  // running, olad without the universe.
+  explicit OlaLines(const OlaTarget& target);
+  ~OlaLines() override;
+  OlaLines(const OlaLines&) = delete;
+  OlaLines& operator=(const OlaLines&) = delete;
+
+  // Returns once olad has taken the frame. Throws PortAccessError, e.g. when
+  // olad went away or stopped answering.
+  void write(std::uint8_t value) override;
+
+  // DMX output cannot be read back.
+  std::optional<std::uint8_t> read() override { return std::nullopt; }
+
+ private:
+  const OlaModule& module_;
+  OlaPortSender* sender_;
+};
+
+}  // namespace velmo::port

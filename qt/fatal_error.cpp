@@ -1,0 +1,91 @@
+#include "qt/fatal_error.h"
+
+#include <errno.h>  // program_invocation_short_name
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "ini/text_encoding.h"
+
+namespace velmo::qt {
+namespace {
+
+std::function<void(const std::string&)>& customReporter() {
+  static std::function<void(const std::string&)> reporter;
+  return reporter;
+}
+
+// Set from the moment the default report shows: its message box runs an
+// event loop of its own, and handlers that ran there or after it would act on
+// a program that is ending (write to the port, stack a second box).
+bool fatalReported = false;
+
+// The program ends by leaving the event loop rather than by exit() or
+// _exit() from inside the failed handler: main then returns, so the windows,
+// the port library and the QApplication go in the reverse order of their
+// making, before the static destructors, and the sanitizer build's leak check
+// sees a program that tidied up. Nothing reaches the port meanwhile, since
+// runGuarded refuses every handler from here on and the timer driver stops
+// at its first refused pass.
+void reportAndEnd(const std::string& reported) {
+  const std::string text = withVisibleControls(reported);
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+  std::fflush(stderr);
+
+  fatalReported = true;
+  if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(text));
+  }
+  // Ends every loop that runs; before the first one runs (start-up), main
+  // learns of the report from runGuarded.
+  QCoreApplication::exit(1);
+}
+
+}  // namespace
+
+void reportFatalError(const std::string& text) {
+  if (customReporter()) {
+    customReporter()(text);
+  } else {
+    reportAndEnd(text);
+  }
+}
+
+bool fatalErrorReported() {
+  return fatalReported;
+}
+
+void setFatalErrorReporter(std::function<void(const std::string&)> reporter) {
+  customReporter() = std::move(reporter);
+}
+
+bool runGuarded(const std::function<void()>& handler) {
+  if (fatalReported) return false;
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& error) {  // RunTimeError and every other standard exception
+    reportFatalError(error.what());
+  } catch (...) {
+    reportFatalError("an unknown error ended the program");
+  }
+  return false;
+}
+
+int runMainWindow(const std::function<QWidget&()>& startUp) {
+  QWidget* window = nullptr;
+  if (!runGuarded([&] { window = &startUp(); })) return 1;
+  window->show();
+  const int status = QApplication::exec();
+  // A termination signal's request to end with 0 may come after the report.
+  return fatalReported ? 1 : status;
+}
+
+}  // namespace velmo::qt

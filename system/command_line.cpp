@@ -1,0 +1,116 @@
+#include "system/command_line.h"
+
+#include <algorithm>
+#include <iostream>
+#include <ostream>
+
+#ifndef VELMO_VERSION
+#error "VELMO_VERSION must be defined to the project's version"
+#endif
+
+namespace velmo {
+namespace {
+
+// Qt's own options, which QApplication takes out of argv once it exists:
+// accepted here so that -platform offscreen, -display and a session manager's
+// -session keep working.
+constexpr std::string_view kQtOptionsWithValue[] = {
+    "-platform",   "-platformpluginpath", "-platformtheme", "-plugin",
+    "-display",    "-geometry",           "-session",       "-style",
+    "-stylesheet", "-qwindowgeometry",    "-qwindowicon",   "-qwindowtitle"};
+constexpr std::string_view kQtFlags[] = {"-reverse"};
+
+template <std::size_t N>
+bool isOneOf(std::string_view argument, const std::string_view (&names)[N]) {
+  return std::find(std::begin(names), std::end(names), argument) != std::end(names);
+}
+
+bool isProgramOption(std::string_view argument, std::span<const ProgramOption> programOptions) {
+  return std::any_of(programOptions.begin(), programOptions.end(),
+                     [&](const ProgramOption& option) { return option.name == argument; });
+}
+
+CommandLineRequest usageError(std::string problem) {
+  return {CommandLineRequest::Action::UsageError, {}, std::move(problem)};
+}
+
+void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage& usage) {
+  stream << "Usage: " << name << " [OPTION]...\n" << usage.summary << "\nOptions:\n";
+  const auto printOption = [&](std::string_view option, std::string_view help) {
+    stream << "  " << option << std::string(option.size() < 12 ? 12 - option.size() : 1, ' ')
+           << help << '\n';
+  };
+  for (const ProgramOption& option : usage.options) printOption(option.name, option.help);
+  printOption("--help", "show this help and exit");
+  printOption("--version", "show the version and exit");
+  stream << "Qt's options (-platform NAME, -display DISPLAY ...) are passed on to Qt.\n";
+}
+
+std::string_view programName(int argc, const char* const* argv) {
+  if (argc < 1 || argv[0] == nullptr || *argv[0] == '\0') return "velmo";
+  const std::string_view path = argv[0];
+  const auto slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
+                                    std::span<const ProgramOption> programOptions) {
+  CommandLineRequest request;
+  bool help = false;
+  bool version = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--help") {
+      help = true;
+    } else if (argument == "--version") {
+      version = true;
+    } else if (isProgramOption(argument, programOptions)) {
+      request.options.push_back(argument);
+    } else if (isOneOf(argument, kQtOptionsWithValue)) {
+      if (++i == arguments.size())
+        return usageError("option " + std::string(argument) + " needs a value");
+    } else if (!isOneOf(argument, kQtFlags)) {
+      return usageError((argument.starts_with('-') ? "unknown option " : "unexpected argument ") +
+                        std::string(argument));
+    }
+  }
+  if (help)
+    request.action = CommandLineRequest::Action::ShowHelp;
+  else if (version)
+    request.action = CommandLineRequest::Action::ShowVersion;
+  return request;
+}
+
+bool CommandLineOutcome::has(std::string_view option) const {
+  return std::find(options.begin(), options.end(), option) != options.end();
+}
+
+CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,
+                                     std::ostream& out, std::ostream& err) {
+  const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
+  CommandLineRequest request = parseCommandLine(arguments, usage.options);
+  const std::string_view name = programName(argc, argv);
+  switch (request.action) {
+    case CommandLineRequest::Action::ShowHelp:
+      printUsage(out, name, usage);
+      return {0, {}};
+    case CommandLineRequest::Action::ShowVersion:
+      out << name << " (Velmo) " << VELMO_VERSION << '\n';
+      return {0, {}};
+    case CommandLineRequest::Action::UsageError:
+      err << name << ": " << request.problem << '\n';
+      printUsage(err, name, usage);
+      return {kUsageErrorStatus, {}};
+    case CommandLineRequest::Action::Run:
+      break;
+  }
+  return {std::nullopt, std::move(request.options)};
+}
+
+CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage) {
+  return handleCommandLine(argc, argv, usage, std::cout, std::cerr);
+}
+
+}  // namespace velmo

@@ -1,0 +1,88 @@
+#include "port/hardware_port.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "port/ieee1284_lines.h"
+#include "port/simulated_register.h"
+#include "tests/support/temp_folder.h"
+
+namespace velmo::port {
+namespace {
+
+using ::testing::AnyOf;
+using ::testing::HasSubstr;
+
+// Data lines that keep what they are given; a port may be unable to read
+// back or may fail to write.
+class FakeLines final : public ParallelPortLines {
+ public:
+  FakeLines(std::vector<std::uint8_t>& written, bool canReadBack, bool failing)
+      : written_(written), canReadBack_(canReadBack), failing_(failing) {}
+
+  void write(std::uint8_t value) override {
+    if (failing_) throw PortAccessError("the port is gone");
+    written_.push_back(value);
+  }
+  std::optional<std::uint8_t> read() override {
+    if (!canReadBack_) return std::nullopt;
+    return written_.empty() ? 0 : written_.back() ^ 0xFF;  // tells lines from mirror
+  }
+
+ private:
+  std::vector<std::uint8_t>& written_;
+  bool canReadBack_;
+  bool failing_;
+};
+
+class HardwarePortTest : public ::testing::Test {
+ protected:
+  HardwarePort make(bool canReadBack, bool failing = false) {
+    return HardwarePort(
+        std::make_unique<FakeLines>(written, canReadBack, failing),
+        std::make_unique<SimulatedRegister>(temp / "mirror", SimulatedRegister::Folder::kExisting));
+  }
+  std::uint8_t mirror() const {
+    return SimulatedRegister(temp / "mirror", SimulatedRegister::Folder::kExisting).peek();
+  }
+
+  velmo::test::TempFolder temp;
+  std::vector<std::uint8_t> written;
+};
+
+TEST_F(HardwarePortTest, EveryByteWrittenReachesTheLinesAndTheMirror) {
+  HardwarePort port = make(true);
+  port.writeData(0x81);
+  port.writeData(0x42);
+  EXPECT_EQ(written, (std::vector<std::uint8_t>{0x81, 0x42}));
+  EXPECT_EQ(mirror(), 0x42);
+  EXPECT_EQ(port.readData(), 0x42 ^ 0xFF) << "reads the lines themselves";
+}
+
+TEST_F(HardwarePortTest, APortThatCannotReadBackReadsTheMirror) {
+  HardwarePort port = make(false);
+  port.writeData(0x24);
+  EXPECT_EQ(port.readData(), 0x24);
+}
+
+TEST_F(HardwarePortTest, AFailedWriteLeavesTheMirrorAlone) {
+  HardwarePort port = make(true, true);
+  EXPECT_THROW(port.writeData(0x81), PortAccessError);
+  EXPECT_EQ(mirror(), 0);
+}
+
+TEST(Ieee1284Lines, APortThatIsNotThereIsAnErrorThatSaysWhatExists) {
+  try {
+    Ieee1284Lines lines("velmo-no-such-port");
+    ADD_FAILURE() << "opened a port that does not exist";
+  } catch (const PortAccessError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("There is no parallel port named velmo-no-such-port"));
+    EXPECT_THAT(error.what(), AnyOf(HasSubstr("Ports found: "),
+                                    HasSubstr("no parallel port was found on this machine")));
+  }
+}
+
+}  // namespace
+}  // namespace velmo::port

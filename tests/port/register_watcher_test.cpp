@@ -1,0 +1,173 @@
+#include "port/register_watcher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+#include "port/port_backend.h"
+#include "port/simulated_register.h"
+#include "tests/port/port_test_support.h"
+
+namespace velmo::port {
+namespace {
+
+using namespace velmo::test;
+
+// Lets the watcher take its notifications until done() holds; false after a
+// bound that only a broken watcher reaches.
+bool updateUntil(RegisterWatcher& watcher, const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  pollfd wait{watcher.descriptor(), POLLIN, 0};
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    if (poll(&wait, 1, 100) > 0) watcher.update();
+  }
+  return true;
+}
+
+bool waitForByte(RegisterWatcher& watcher, std::uint8_t expected) {
+  return updateUntil(watcher, [&] { return watcher.byte() == expected; });
+}
+
+bool waitForLoss(RegisterWatcher& watcher) {
+  return updateUntil(watcher, [&] { return !watcher.following(); });
+}
+
+bool nothingPending(const RegisterWatcher& watcher) {
+  pollfd wait{watcher.descriptor(), POLLIN, 0};
+  return poll(&wait, 1, 0) == 0;
+}
+
+class RegisterWatcherTest : public ::testing::Test {
+ protected:
+  TempFolder temp;
+  std::string path = temp / "reg";
+  SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
+};
+
+TEST_F(RegisterWatcherTest, StartsWithTheByteInTheRegisterAndCreatesNothing) {
+  RegisterWatcher absent(path, false);
+  EXPECT_EQ(absent.byte(), 0);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  writer.writeData(0x42);
+  EXPECT_EQ(RegisterWatcher(path, false).byte(), 0x42);
+}
+
+TEST_F(RegisterWatcherTest, SeesEveryWriteAndIsQuietBetweenThem) {
+  RegisterWatcher watcher(path, false);
+  for (const std::uint8_t byte : {1, 2, 4, 128, 0}) {
+    writer.writeData(byte);
+    ASSERT_TRUE(waitForByte(watcher, byte)) << int{byte};
+    watcher.update();
+    EXPECT_TRUE(nothingPending(watcher));
+  }
+}
+
+TEST_F(RegisterWatcherTest, ReportsOnlyChanges) {
+  RegisterWatcher watcher(path, false);
+  writer.writeData(5);
+  ASSERT_TRUE(waitForByte(watcher, 5));
+  writer.writeData(5);
+  EXPECT_EQ(watcher.update(), std::nullopt);
+}
+
+TEST_F(RegisterWatcherTest, FollowsATruncatedDeletedOrReplacedRegister) {
+  RegisterWatcher watcher(path, false);
+  writer.writeData(0x81);
+  ASSERT_TRUE(waitForByte(watcher, 0x81));
+
+  std::filesystem::resize_file(path, 0);
+  ASSERT_TRUE(waitForByte(watcher, 0));
+
+  writer.writeData(0x18);
+  ASSERT_TRUE(waitForByte(watcher, 0x18));
+  std::filesystem::remove(path);
+  ASSERT_TRUE(waitForByte(watcher, 0));
+  writer.writeData(0x24);
+  ASSERT_TRUE(waitForByte(watcher, 0x24)) << "the new file is watched";
+
+  writeFile(temp / "other", "\x66");
+  std::filesystem::rename(temp / "other", path);
+  ASSERT_TRUE(waitForByte(watcher, 0x66));
+  writer.writeData(0x99);
+  ASSERT_TRUE(waitForByte(watcher, 0x99)) << "the file renamed into place is watched";
+}
+
+// Two levels of folders go and come back: the watcher climbs to the nearest
+// folder that is left and follows each level down as it returns.
+TEST(RegisterWatcher, FollowsTheRegisterWhenItsFolderIsDeletedOrMovedAwayAndComesBack) {
+  TempFolder temp;
+  const std::string top = temp / "show";
+  const std::string folder = top + "/port";
+  const std::string path = folder + "/reg";
+  std::filesystem::create_directories(folder);
+  SimulatedRegister writer(path, SimulatedRegister::Folder::kExisting);
+  RegisterWatcher watcher(path, false);
+  writer.writeData(0x11);
+  ASSERT_TRUE(waitForByte(watcher, 0x11));
+
+  std::filesystem::remove_all(top);
+  ASSERT_TRUE(waitForLoss(watcher));
+  EXPECT_EQ(watcher.byte(), 0);
+  EXPECT_THAT(watcher.lossReason(), ::testing::HasSubstr(folder + " is gone"));
+  std::filesystem::create_directory(top);
+  std::filesystem::create_directory(folder);
+  writer.writeData(0x22);
+  ASSERT_TRUE(waitForByte(watcher, 0x22)) << watcher.lossReason();
+  EXPECT_TRUE(watcher.following());
+  writer.writeData(0x23);
+  ASSERT_TRUE(waitForByte(watcher, 0x23)) << "the new register is watched";
+
+  std::filesystem::rename(folder, temp / "away");
+  ASSERT_TRUE(waitForLoss(watcher));
+  EXPECT_EQ(watcher.byte(), 0);
+  SimulatedRegister(temp / "away/reg", SimulatedRegister::Folder::kExisting).writeData(0x66);
+  std::filesystem::rename(temp / "away", folder);
+  ASSERT_TRUE(waitForByte(watcher, 0x66)) << watcher.lossReason();
+  writer.writeData(0x99);
+  ASSERT_TRUE(waitForByte(watcher, 0x99)) << "the folder moved back is watched";
+}
+
+TEST(RegisterWatcher, MakesTheDefaultFolderPrivateAndChecksItWhenItComesBack) {
+  TempFolder temp;
+  const std::string folder = temp / "velmo";
+  RegisterWatcher watcher(folder + "/port-888", true);
+  EXPECT_EQ(modeOf(folder), 0700);
+
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(waitForLoss(watcher));
+  EXPECT_FALSE(std::filesystem::exists(folder)) << "the watcher made the folder anew";
+  SimulatedRegister writer(folder + "/port-888", SimulatedRegister::Folder::kPrivate);
+  writer.writeData(0x3C);
+  EXPECT_TRUE(waitForByte(watcher, 0x3C));
+
+  // Made anew open to others, the folder is refused until it is mended.
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  std::filesystem::permissions(folder, std::filesystem::perms::all);
+  writeFile(folder + "/port-888", "\x5A");
+  ASSERT_TRUE(updateUntil(watcher, [&] {
+    return watcher.lossReason().find("may be written by other users") != std::string::npos;
+  })) << watcher.lossReason();
+  EXPECT_EQ(watcher.byte(), 0);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  EXPECT_TRUE(waitForByte(watcher, 0x5A)) << watcher.lossReason();
+}
+
+TEST(RegisterWatcher, AFolderThatCannotBeWatchedIsAnErrorNamingIt) {
+  TempFolder temp;
+  try {
+    RegisterWatcher watcher(temp / "missing/reg", false);
+    ADD_FAILURE() << "watched a folder that does not exist";
+  } catch (const PortAccessError& error) {
+    EXPECT_THAT(error.what(), ::testing::HasSubstr(temp / "missing"));
+  }
+}
+
+}  // namespace
+}  // namespace velmo::port

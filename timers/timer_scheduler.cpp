@@ -1,0 +1,94 @@
+#include "timers/timer_scheduler.h"
+
+#include <vector>
+
+#include "timers/window_timer.h"
+
+namespace velmo {
+
+TimerScheduler::TimerScheduler(const Clock& clock) : clock_(clock) {}
+
+std::optional<Instant> TimerScheduler::nextDue() const {
+  if (countdowns_.empty()) return std::nullopt;
+  return countdowns_.begin()->due;
+}
+
+void TimerScheduler::setScheduleChanged(std::function<void()> callback) {
+  scheduleChanged_ = std::move(callback);
+}
+
+void TimerScheduler::arm(WindowTimer& timer, std::chrono::milliseconds interval) {
+  if (timer.countdown_) countdowns_.erase(*timer.countdown_);
+  const Instant from = runningDue_ ? *runningDue_ : clock_.now();
+  insert(timer, Entry{from + interval, nextSequence_++, &timer});
+  notifyChanged();
+}
+
+void TimerScheduler::insert(WindowTimer& timer, Entry entry) {
+  timer.countdown_ = entry;
+  countdowns_.insert(entry);
+}
+
+void TimerScheduler::disarm(WindowTimer& timer) {
+  if (!timer.countdown_) return;
+  countdowns_.erase(*timer.countdown_);
+  timer.countdown_.reset();
+  notifyChanged();
+}
+
+void TimerScheduler::runDue() {
+  const Instant now = clock_.now();
+  std::vector<Entry> due;
+  for (const Entry& entry : countdowns_) {
+    if (entry.due > now) break;
+    due.push_back(entry);
+  }
+  for (const Entry& entry : due) {
+    // Skip countdowns stopped or restarted by an earlier handler of this pass
+    // (sequences are unique), without touching a timer that handler destroyed.
+    if (!countdowns_.contains(entry)) continue;
+    runFrom(entry.due, [&] { entry.timer->fire(); });
+  }
+}
+
+void TimerScheduler::runHandler(const std::function<void()>& handler) {
+  // Within a countdown's handler, its due instant stays the base.
+  if (runningDue_) return handler();
+  runFrom(clock_.now(), handler);
+}
+
+void TimerScheduler::runFrom(Instant base, const std::function<void()>& handler) {
+  struct RunningReset {
+    std::optional<Instant>& running;
+    ~RunningReset() { running.reset(); }
+  } reset{runningDue_};
+  runningDue_ = base;
+  const std::uint64_t firstStarted = nextSequence_;
+  handler();
+  resyncIfOverdue(firstStarted);
+}
+
+void TimerScheduler::resyncIfOverdue(std::uint64_t firstStarted) {
+  // Sequences are unique and increase, so these are exactly the countdowns
+  // the handler started and did not stop, restart or destroy with its timer.
+  std::vector<Entry> started;
+  for (const Entry& entry : countdowns_) {
+    if (entry.sequence >= firstStarted) started.push_back(entry);
+  }
+  const Instant now = clock_.now();
+  // The earliest started countdown is the first one collected.
+  if (started.empty() || started.front().due >= now) return;
+  const Instant lateness = now - *runningDue_;
+  for (Entry entry : started) {
+    countdowns_.erase(entry);
+    entry.due += lateness;
+    insert(*entry.timer, entry);
+  }
+  notifyChanged();
+}
+
+void TimerScheduler::notifyChanged() const {
+  if (scheduleChanged_) scheduleChanged_();
+}
+
+}  // namespace velmo
