@@ -25,22 +25,28 @@ bool isOneOf(std::string_view argument, const std::string_view (&names)[N]) {
   return std::find(std::begin(names), std::end(names), argument) != std::end(names);
 }
 
-bool isProgramOption(std::string_view argument, std::span<const ProgramOption> programOptions) {
-  return std::any_of(programOptions.begin(), programOptions.end(),
-                     [&](const ProgramOption& option) { return option.name == argument; });
+const ProgramOption* programOption(std::string_view argument,
+                                   std::span<const ProgramOption> programOptions) {
+  const auto found =
+      std::find_if(programOptions.begin(), programOptions.end(),
+                   [&](const ProgramOption& option) { return option.name == argument; });
+  return found == programOptions.end() ? nullptr : &*found;
 }
 
 CommandLineRequest usageError(std::string problem) {
-  return {CommandLineRequest::Action::UsageError, {}, std::move(problem)};
+  return {CommandLineRequest::Action::UsageError, {}, {}, std::move(problem)};
 }
 
 void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage& usage) {
   stream << "Usage: " << name << " [OPTION]...\n" << usage.summary << "\nOptions:\n";
-  const auto printOption = [&](std::string_view option, std::string_view help) {
+  const auto printOption = [&](std::string option, std::string_view help) {
     stream << "  " << option << std::string(option.size() < 12 ? 12 - option.size() : 1, ' ')
            << help << '\n';
   };
-  for (const ProgramOption& option : usage.options) printOption(option.name, option.help);
+  for (const ProgramOption& option : usage.options) {
+    const std::string value = option.valueName.empty() ? "" : " " + std::string(option.valueName);
+    printOption(std::string(option.name) + value, option.help);
+  }
   printOption("--help", "show this help and exit");
   printOption("--version", "show the version and exit");
   stream << "Qt's options (-platform NAME, -display DISPLAY ...) are passed on to Qt.\n";
@@ -66,8 +72,15 @@ CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
       help = true;
     } else if (argument == "--version") {
       version = true;
-    } else if (isProgramOption(argument, programOptions)) {
+    } else if (const ProgramOption* option = programOption(argument, programOptions)) {
       request.options.push_back(argument);
+      if (option->valueName.empty()) continue;
+      if (++i == arguments.size())
+        return usageError("option " + std::string(argument) + " needs a value");
+      if (option->accepts && !option->accepts(arguments[i]))
+        return usageError(std::string(argument) + " " + std::string(arguments[i]) + ": " +
+                          std::string(option->valueRule));
+      request.values[argument] = arguments[i];
     } else if (isOneOf(argument, kQtOptionsWithValue)) {
       if (++i == arguments.size())
         return usageError("option " + std::string(argument) + " needs a value");
@@ -87,6 +100,12 @@ bool CommandLineOutcome::has(std::string_view option) const {
   return std::find(options.begin(), options.end(), option) != options.end();
 }
 
+std::optional<std::string_view> CommandLineOutcome::value(std::string_view option) const {
+  const auto found = values.find(option);
+  if (found == values.end()) return std::nullopt;
+  return found->second;
+}
+
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,
                                      std::ostream& out, std::ostream& err) {
   const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
@@ -95,18 +114,18 @@ CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const Pr
   switch (request.action) {
     case CommandLineRequest::Action::ShowHelp:
       printUsage(out, name, usage);
-      return {0, {}};
+      return {0, {}, {}};
     case CommandLineRequest::Action::ShowVersion:
       out << name << " (Velmo) " << VELMO_VERSION << '\n';
-      return {0, {}};
+      return {0, {}, {}};
     case CommandLineRequest::Action::UsageError:
       err << name << ": " << request.problem << '\n';
       printUsage(err, name, usage);
-      return {kUsageErrorStatus, {}};
+      return {kUsageErrorStatus, {}, {}};
     case CommandLineRequest::Action::Run:
       break;
   }
-  return {std::nullopt, std::move(request.options)};
+  return {std::nullopt, std::move(request.options), std::move(request.values)};
 }
 
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage) {
