@@ -4,11 +4,11 @@
 #include "chaser/chaser.h"
 #include "chaser/form1.h"
 #include "chaser/usage.h"
-#include "ini/settings.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/fatal_error.h"
 #include "qt/realtime_timer_driver.h"
+#include "system/paths.h"
 
 int main(int argc, char* argv[]) {
   if (auto status = velmo::handleCommandLine(argc, argv, velmo::chaser::kUsage).exitStatus)

@@ -6,6 +6,12 @@
 #define VELMO_PORT_API __attribute__((visibility("default")))
 
 #ifdef __cplusplus
+namespace velmo {
+// I/O address of the only register the library drives: the first parallel
+// port's data register (0x378).
+inline constexpr int kDataPort = 888;
+}  // namespace velmo
+
 extern "C" {
 #endif
 

@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <memory>
 
-#include "ini/settings.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/fatal_error.h"
@@ -9,6 +8,7 @@
 #include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
 #include "switchpanel/usage.h"
+#include "system/paths.h"
 
 int main(int argc, char* argv[]) {
   if (auto status = velmo::handleCommandLine(argc, argv, velmo::switchpanel::kUsage).exitStatus)
