@@ -6,11 +6,11 @@
 #include "chaser/form1.h"
 #include "chaser/usage.h"
 #include "dbus/program_bus.h"
-#include "ini/settings.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/program_life.h"
 #include "qt/realtime_timer_driver.h"
+#include "system/paths.h"
 
 int main(int argc, char* argv[]) {
   using namespace velmo;

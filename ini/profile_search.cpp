@@ -32,7 +32,7 @@ std::string_view trimRight(std::string_view text) {
 
 // A name as the file or an argument gives it: it ends at a NUL, and blanks
 // around it do not count.
-std::string_view nameOf(std::string_view text) {
+std::string_view trimmedName(std::string_view text) {
   return trimRight(trimLeft(text.substr(0, text.find('\0'))));
 }
 
@@ -45,7 +45,7 @@ class FoldedName {
  public:
   explicit FoldedName(std::string_view argument) {
     const TextEncoding encoding = encodingOf(argument);  // judged whole, as a line is
-    argument = nameOf(argument);
+    argument = trimmedName(argument);
     for (std::size_t pos = 0; pos < argument.size();)
       folded_.push_back(foldCase(nextCodePoint(argument, pos, encoding)));
   }
@@ -195,8 +195,9 @@ class ProfileScanner {
     }
     const std::string_view name = afterBracket.substr(0, close);
     const bool nameEndsInKept = !line.tailHasBracket || hasNul(name);
-    place_ = nameEndsInKept && section_.matches(nameOf(name), line.encoding) ? Place::WantedSection
-                                                                             : Place::OtherSection;
+    place_ = nameEndsInKept && section_.matches(trimmedName(name), line.encoding)
+                 ? Place::WantedSection
+                 : Place::OtherSection;
   }
 
   // A key line: a name, then "=" and the value; without "=", a key whose
@@ -206,7 +207,7 @@ class ProfileScanner {
     const std::string_view name = text.substr(0, equals);
     const bool nameEndsInKept =
         equals != std::string_view::npos || hasNul(name) || !line.tailHasText;
-    if (!nameEndsInKept || !key_.matches(nameOf(name), line.encoding)) return;
+    if (!nameEndsInKept || !key_.matches(trimmedName(name), line.encoding)) return;
     result_ = equals == std::string_view::npos ? "" : valueOf(text.substr(equals + 1), line);
     done_ = true;
   }

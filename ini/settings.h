@@ -5,10 +5,6 @@
 
 namespace velmo {
 
-// Folder of the running executable as /proc/self/exe reports it ("/" for a
-// program in the root folder). Throws RunTimeError if it cannot be read.
-std::string programFolder();
-
 // The settings-file path rule: program folder, "/", file name, not
 // normalised ("//Velmo.ini" for a program in the root folder).
 std::string IniPath(const std::string& folder, const std::string& fileName);

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "port/mirrored_register.h"
+#include "port/port_setting.h"
 #include "system/errno_text.h"
 
 namespace velmo::port {
@@ -101,7 +103,31 @@ parport* referencePort(const std::string& name) {
   return port;
 }
 
+std::optional<PortSetting> parseHardware(std::optional<std::string_view> name,
+                                         const PortEnvironment& environment) {
+  if (!name || name->empty()) return std::nullopt;
+  return HardwareSetting{std::string(*name),
+                         {defaultRegisterPath(environment), RegisterLocation::Folder::kPrivate}};
+}
+
+std::unique_ptr<DataRegister> makeHardware(const PortSetting& setting) {
+  const auto& hardware = std::get<HardwareSetting>(setting);
+  return std::make_unique<MirroredRegister>(std::make_unique<Ieee1284Lines>(hardware.name),
+                                            hardware.location);
+}
+
+std::string hardwareHelp(const PortEnvironment&) {
+  return "\"hw:NAME\" for the parallel port NAME that libieee1284 lists, such as hw:parport0";
+}
+
+std::string hardwareName(const PortSetting& setting) {
+  return "hw:" + std::get<HardwareSetting>(setting).name;
+}
+
 }  // namespace
+
+constinit const Backend kHardwareBackend{"hw", parseHardware, makeHardware, hardwareHelp,
+                                         hardwareName};
 
 Ieee1284Lines::Ieee1284Lines(const std::string& name) : name_(name), port_(referencePort(name)) {
   int capabilities = 0;

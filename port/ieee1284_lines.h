@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "port/hardware_port.h"
+#include "port/output_lines.h"
 
 struct parport;
 
@@ -12,7 +12,7 @@ namespace velmo::port {
 // direct I/O, whichever the machine offers). The port is opened shared at
 // construction and claimed only around each access, so several programs can
 // take turns on it.
-class Ieee1284Lines final : public ParallelPortLines {
+class Ieee1284Lines final : public OutputLines {
  public:
   // Opens the port that libieee1284 lists as name. Throws PortAccessError
   // naming the port, the reason and the fix: no such port (listing the ports

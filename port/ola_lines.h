@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "port/hardware_port.h"
+#include "port/output_lines.h"
 #include "port/port_setting.h"
 
 struct OlaPortSender;
@@ -17,7 +17,7 @@ struct OlaModule;
 // folder of the code that holds this class (the port library's), the first
 // time an OLA port is opened, and stays loaded: only then does the process
 // need OLA's libraries.
-class OlaLines final : public ParallelPortLines {
+class OlaLines final : public OutputLines {
  public:
   // Loads the module and connects to olad. Throws PortAccessError naming
   // what failed and what to do: the module missing or unusable, a library it

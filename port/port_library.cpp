@@ -1,12 +1,12 @@
 // The C entries of libvelmoport.so. Everything else in the library is hidden.
 #include <cstdint>
-#include <cstring>
-#include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "port/port_service.h"
 #include "port/velmo_port.h"
+#include "system/guarded_entry.h"
 
 namespace {
 
@@ -16,33 +16,17 @@ using velmo::port::PortService;
 std::mutex serviceMutex;
 std::unique_ptr<PortService> service;
 
-// The failure of this thread's last call. Plain storage, so the library holds
-// no thread-local object that would need destroying.
-thread_local char lastError[1024];
-thread_local bool lastCallFailed = false;
-
-void fail(const char* reason) {
-  std::strncpy(lastError, reason, sizeof lastError - 1);
-  lastError[sizeof lastError - 1] = '\0';
-  lastCallFailed = true;
-}
-
 // Runs access on the service, which is set up from the environment at the
 // first call (after a failed set-up, the next call tries again). Failures
 // are kept for PortError(); nothing is printed and the process never exits.
 template <typename Access>
 std::int32_t guarded(Access access) {
-  lastCallFailed = false;
-  try {
-    const std::lock_guard lock(serviceMutex);
-    if (!service) service = std::make_unique<PortService>(PortEnvironment::current());
-    return access(*service);
-  } catch (const std::exception& error) {
-    fail(error.what());
-  } catch (...) {
-    fail("The port library failed for an unknown reason.");
-  }
-  return 0;
+  return velmo::guardedEntry<std::int32_t>(
+      0, "The port library failed for an unknown reason.", [&]() -> std::int32_t {
+        const std::lock_guard lock(serviceMutex);
+        if (!service) service = std::make_unique<PortService>(PortEnvironment::current());
+        return access(*service);
+      });
 }
 
 }  // namespace
@@ -60,8 +44,17 @@ std::int32_t PortIn(std::int32_t port) {
   return guarded([&](PortService& ports) { return ports.in(port); });
 }
 
+const char* PortTarget(void) {
+  thread_local std::string target;
+  return velmo::guardedEntry<const char*>(
+      nullptr, "The port library failed for an unknown reason.", [] {
+        target = velmo::port::targetName(velmo::port::parsePortSetting(PortEnvironment::current()));
+        return target.c_str();
+      });
+}
+
 const char* PortError(void) {
-  return lastCallFailed ? lastError : nullptr;
+  return velmo::entryFailureText();
 }
 
 }  // extern "C"

@@ -3,18 +3,18 @@
 #include <cstdint>
 #include <memory>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "port/port_setting.h"
 #include "port/port_trace.h"
 #include "timers/clock.h"
 
 namespace velmo::port {
 
-// What stands behind the library's C entries: the backend that VELMO_PORT
-// chose and the trace that VELMO_PORT_TRACE asked for.
+// What stands behind the library's C entries: the register of the backend
+// that VELMO_PORT chose and the trace that VELMO_PORT_TRACE asked for.
 class PortService {
  public:
-  // Sets up trace and backend from environment. A trace that cannot be
+  // Sets up trace and register from environment. A trace that cannot be
   // opened is an error here, before any port is touched: a recording that
   // silently misses accesses would be worse than a program that stops and
   // says why. Throws PortAccessError.
@@ -32,7 +32,7 @@ class PortService {
 
   MonotonicClock clock_;
   std::unique_ptr<PortTrace> trace_;
-  std::unique_ptr<PortBackend> backend_;
+  std::unique_ptr<DataRegister> register_;
 };
 
 }  // namespace velmo::port

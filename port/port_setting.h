@@ -4,9 +4,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
+#include "port/simulated_register.h"
 
 namespace velmo::port {
 
@@ -36,24 +40,25 @@ struct OlaTarget {
   bool operator==(const OlaTarget&) const = default;
 };
 
-// The largest universe number olad takes, and the largest first channel
-// that leaves room for all eight lines in a universe of 512 channels.
-inline constexpr std::uint32_t kMaxOlaUniverse = 2147483647;
-inline constexpr unsigned kMaxOlaFirstChannel = 512 - 7;
-
-// VELMO_PORT taken apart.
-struct PortSetting {
-  enum class Kind { kSimulated, kHardware, kOla };
-  Kind kind = Kind::kSimulated;
-  // The simulated register, or for hardware and OLA the register that
-  // mirrors every byte written so that the port monitor shows the lines too
-  // and reads return the last byte written. An OLA target has a register of
-  // its own beside the default one: ola-UNIVERSE-CHANNEL-RPCPORT.
-  std::string registerPath;
-  bool privateFolder = true;  // registerPath is the default one
-  std::string hardwareName;   // the libieee1284 port name, kHardware only
-  OlaTarget ola;              // kOla only
+// VELMO_PORT taken apart: one alternative per backend, in the order of the
+// backend table. Each names the simulated register it uses: the register
+// itself, or the one that mirrors every byte the lines take, so that the
+// port monitor shows them and reads return the last byte written.
+struct SimulatedSetting {  // "", "sim" or "sim:PATH"
+  RegisterLocation location;
+  bool operator==(const SimulatedSetting&) const = default;
 };
+struct HardwareSetting {  // "hw:NAME": the parallel port libieee1284 lists as NAME
+  std::string name;
+  RegisterLocation location;  // the default register
+  bool operator==(const HardwareSetting&) const = default;
+};
+struct OlaSetting {  // "ola:UNIVERSE[:CHANNEL][@RPCPORT]": DMX channels through olad
+  OlaTarget target;
+  RegisterLocation location;  // beside the default one: ola-UNIVERSE-CHANNEL-RPCPORT
+  bool operator==(const OlaSetting&) const = default;
+};
+using PortSetting = std::variant<SimulatedSetting, HardwareSetting, OlaSetting>;
 
 // Reads environment.port: unset, empty or "sim" is the default simulated
 // register, "sim:PATH" the register at PATH, "hw:NAME" the parallel port
@@ -62,9 +67,37 @@ struct PortSetting {
 // number out of range throws one that gives its range.
 PortSetting parsePortSetting(const PortEnvironment& environment);
 
-// The backend for setting. Opens hardware, and loads the OLA module and
+// The port target setting selects, as one canonical text, the same for every
+// way of writing it: "" for the default simulated register, "sim:" and the
+// absolute path for another, "hw:NAME", "ola:UNIVERSE:CHANNEL@RPCPORT" with
+// every number written out. Programs on one target share the lines.
+std::string targetName(const PortSetting& setting);
+
+// The simulated register that setting uses.
+const RegisterLocation& registerOf(const PortSetting& setting);
+
+// The register for setting. Opens hardware, and loads the OLA module and
 // connects to olad, at once, and throws PortAccessError when it cannot; the
 // simulated register is touched only by its accesses.
-std::unique_ptr<PortBackend> makePortBackend(const PortSetting& setting);
+std::unique_ptr<DataRegister> makeDataRegister(const PortSetting& setting);
+
+// A row of the backend table, chosen by VELMO_PORT="PREFIX[:ARGUMENT]".
+struct Backend {
+  std::string_view prefix;
+  // The setting for ARGUMENT, or nothing when it is no form of this backend.
+  // Throws PortAccessError for a number out of range.
+  std::optional<PortSetting> (*parse)(std::optional<std::string_view> argument,
+                                      const PortEnvironment& environment);
+  std::unique_ptr<DataRegister> (*make)(const PortSetting& setting);  // parse's setting
+  // The valid forms for people: "\"hw:NAME\" for ...".
+  std::string (*help)(const PortEnvironment& environment);
+  // The setting's canonical text (see targetName).
+  std::string (*name)(const PortSetting& setting);
+};
+
+// The rows, each defined in the file of its backend.
+extern const Backend kSimulatedBackend;
+extern const Backend kHardwareBackend;
+extern const Backend kOlaBackend;
 
 }  // namespace velmo::port

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "system/errno_text.h"
 
 namespace velmo::port {

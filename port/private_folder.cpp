@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "system/errno_text.h"
 
 namespace velmo::port {
@@ -29,21 +29,19 @@ std::string octal(mode_t mode) {
 
 void ensurePrivateFolder(const std::string& folder) {
   struct stat status {};
-  if (lstat(folder.c_str(), &status) != 0) {
-    if (errno != ENOENT) {
-      throw PortAccessError("Cannot inspect the register folder " + folder + ": " +
-                            errnoText(errno) + ".");
-    }
+  bool inspected = lstat(folder.c_str(), &status) == 0;
+  if (!inspected && errno == ENOENT) {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
       throw PortAccessError("Cannot create the register folder " + folder + ": " +
                             errnoText(errno) +
                             ". Check that its parent folder exists and that you may write there, "
                             "or choose another register with VELMO_PORT=sim:PATH.");
     }
-    if (lstat(folder.c_str(), &status) != 0) {
-      throw PortAccessError("Cannot inspect the register folder " + folder + ": " +
-                            errnoText(errno) + ".");
-    }
+    inspected = lstat(folder.c_str(), &status) == 0;
+  }
+  if (!inspected) {
+    throw PortAccessError("Cannot inspect the register folder " + folder + ": " + errnoText(errno) +
+                          ".");
   }
   if (S_ISLNK(status.st_mode)) refuse(folder, "is a symbolic link");
   if (!S_ISDIR(status.st_mode)) refuse(folder, "is not a folder");

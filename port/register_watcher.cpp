@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
-#include "port/port_backend.h"
 #include "port/private_folder.h"
 #include "port/simulated_register.h"
 #include "system/errno_text.h"
+#include "system/paths.h"
 
 namespace velmo::port {
 namespace {
@@ -30,11 +30,7 @@ constexpr std::uint32_t kParentEvents = IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
 constexpr std::uint32_t kFolderGone = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF;
 
 std::uint8_t readRegister(const std::string& path) {
-  return SimulatedRegister(path, SimulatedRegister::Folder::kExisting).peek();
-}
-
-std::string nameOf(const std::string& path) {
-  return path.substr(path.find_last_of('/') + 1);
+  return SimulatedRegister({path, RegisterLocation::Folder::kExisting}).peek();
 }
 
 bool isFolder(const std::string& path) {
@@ -54,21 +50,20 @@ std::string cannotWatch(const std::string& folder, int error) {
 
 }  // namespace
 
-RegisterWatcher::RegisterWatcher(std::string path, bool privateFolder)
-    : path_(std::move(path)),
-      folder_(folderOf(path_)),
-      fileName_(nameOf(path_)),
-      privateFolder_(privateFolder),
+RegisterWatcher::RegisterWatcher(RegisterLocation location)
+    : location_(std::move(location)),
+      folder_(folderOf(path())),
+      fileName_(fileNameOf(path())),
       inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   if (!inotify_) {
     throw PortAccessError("Cannot watch the port register: " + errnoText(errno) + ".");
   }
   watchFolder();
-  byte_ = readRegister(path_);
+  byte_ = readRegister(path());
 }
 
 void RegisterWatcher::watchFolder() {
-  if (privateFolder_) ensurePrivateFolder(folder_);
+  if (location_.privateFolder()) ensurePrivateFolder(folder_);
   folderWatch_ = inotify_add_watch(inotify_.get(), folder_.c_str(), kFolderEvents);
   if (folderWatch_ < 0) throw PortAccessError(cannotWatch(folder_, errno));
   watchParent();
@@ -85,7 +80,7 @@ void RegisterWatcher::watchParent() {
 
 void RegisterWatcher::watchFile() {
   // A missing file is fine: the folder's watch reports its creation.
-  const int watch = inotify_add_watch(inotify_.get(), path_.c_str(), kFileEvents);
+  const int watch = inotify_add_watch(inotify_.get(), path().c_str(), kFileEvents);
   // The file replaced is of no more interest.
   if (fileWatch_ >= 0 && fileWatch_ != watch) inotify_rm_watch(inotify_.get(), fileWatch_);
   fileWatch_ = watch;
@@ -93,7 +88,7 @@ void RegisterWatcher::watchFile() {
 
 std::optional<std::uint8_t> RegisterWatcher::update() {
   if (drainEvents()) reattach();
-  const std::uint8_t byte = following() ? readRegister(path_) : 0;
+  const std::uint8_t byte = following() ? readRegister(path()) : 0;
   if (byte == byte_) return std::nullopt;
   byte_ = byte;
   return byte;
@@ -110,7 +105,7 @@ bool RegisterWatcher::drainEvents() {
       offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if (event->mask & IN_Q_OVERFLOW) lookAgain = true;  // events were lost
       if (event->wd == parentWatch_) {
-        if (event->len > 0 && nameOf(folder_) == event->name) lookAgain = true;
+        if (event->len > 0 && fileNameOf(folder_) == event->name) lookAgain = true;
         continue;
       }
       // The file's watch only wakes the owner; older watches are given up.
@@ -136,7 +131,7 @@ void RegisterWatcher::reattach() {
 
 bool RegisterWatcher::tryFollowing() {
   if (!isFolder(folder_)) return false;
-  if (privateFolder_) {
+  if (location_.privateFolder()) {
     // The folder that came back is checked as at start. Should it go again
     // in this instant, it is made anew as the port library would.
     try {
@@ -168,7 +163,7 @@ bool RegisterWatcher::awaitFolder() {
     const bool belowExisted = isFolder(below);
     folderWatch_ = inotify_add_watch(inotify_.get(), level.c_str(), kAwaitEvents);
     if (folderWatch_ >= 0) {
-      awaited_ = nameOf(below);
+      awaited_ = fileNameOf(below);
       return belowExisted || !isFolder(below);
     }
     if (level == folderOf(level)) throw PortAccessError(cannotWatch(level, errno));

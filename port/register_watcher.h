@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "port/simulated_register.h"
 #include "system/file_descriptor.h"
 
 namespace velmo::port {
@@ -17,12 +18,11 @@ namespace velmo::port {
 // QSocketNotifier) and then calls update().
 class RegisterWatcher {
  public:
-  // Watches the register at path. When privateFolder (the default register),
-  // the folder is created 0700 if missing, as the port library would, and
-  // refused if it is not a private folder of ours. Throws
-  // PortAccessError when the folder cannot be watched or the register
-  // cannot be read.
-  RegisterWatcher(std::string path, bool privateFolder);
+  // Watches the register at location. A private folder is created 0700 if
+  // missing, as the port library would, and refused if it is not a private
+  // folder of ours. Throws PortAccessError when the folder cannot be watched
+  // or the register cannot be read.
+  explicit RegisterWatcher(RegisterLocation location);
 
   // Readable when the register may have changed.
   int descriptor() const { return inotify_.get(); }
@@ -38,7 +38,7 @@ class RegisterWatcher {
   // The last byte seen.
   std::uint8_t byte() const { return byte_; }
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return location_.path; }
 
   // True while the register's folder is watched.
   bool following() const { return lossReason_.empty(); }
@@ -62,10 +62,9 @@ class RegisterWatcher {
   bool awaitFolder();
   void dropWatches();
 
-  std::string path_;
+  RegisterLocation location_;
   std::string folder_;
   std::string fileName_;
-  bool privateFolder_;
   FileDescriptor inotify_;
   // On the register's folder while following, else on the folder above it
   // that holds awaited_, the next folder on the way down.

@@ -11,8 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "port/port_setting.h"
 #include "port/private_folder.h"
 #include "system/errno_text.h"
+#include "system/paths.h"
 
 namespace velmo::port {
 namespace {
@@ -57,6 +59,30 @@ constexpr const char* kChooseAnother = "choose another register with VELMO_PORT=
                         " exists and that you may write there, or " + kChooseAnother + ".");
 }
 
+std::optional<PortSetting> parseSimulated(std::optional<std::string_view> path,
+                                          const PortEnvironment& environment) {
+  if (!path) {
+    return SimulatedSetting{{defaultRegisterPath(environment), RegisterLocation::Folder::kPrivate}};
+  }
+  if (path->empty()) return std::nullopt;
+  return SimulatedSetting{{std::string(*path), RegisterLocation::Folder::kExisting}};
+}
+
+std::unique_ptr<DataRegister> makeSimulated(const PortSetting& setting) {
+  return std::make_unique<SimulatedRegister>(std::get<SimulatedSetting>(setting).location);
+}
+
+std::string simulatedHelp(const PortEnvironment& environment) {
+  return "unset, empty or \"sim\" for the simulated register " + defaultRegisterPath(environment) +
+         "; \"sim:PATH\" for a simulated register in the file PATH";
+}
+
+std::string simulatedName(const PortSetting& setting) {
+  const RegisterLocation& location = std::get<SimulatedSetting>(setting).location;
+  if (location.folder == RegisterLocation::Folder::kPrivate) return "";
+  return "sim:" + absolutePath(location.path);
+}
+
 void requireRegularFile(const FileDescriptor& file, const std::string& path) {
   struct stat status {};
   if (fstat(file.get(), &status) != 0) failOpening(path, errno);
@@ -65,15 +91,10 @@ void requireRegularFile(const FileDescriptor& file, const std::string& path) {
 
 }  // namespace
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+constinit const Backend kSimulatedBackend{"sim", parseSimulated, makeSimulated, simulatedHelp,
+                                          simulatedName};
 
-SimulatedRegister::SimulatedRegister(std::string path, Folder folder)
-    : path_(std::move(path)), folder_(folder) {}
+SimulatedRegister::SimulatedRegister(RegisterLocation location) : location_(std::move(location)) {}
 
 void SimulatedRegister::writeData(std::uint8_t value) {
   if (!writerStillValid()) {
@@ -85,7 +106,7 @@ void SimulatedRegister::writeData(std::uint8_t value) {
     folderChanges_ = std::move(changes);
   }
   if (pwrite(writer_.get(), &value, 1, 0) != 1) {
-    throw PortAccessError("Cannot write the port register " + path_ + ": " + errnoText(errno) +
+    throw PortAccessError("Cannot write the port register " + path() + ": " + errnoText(errno) +
                           ".");
   }
 }
@@ -98,8 +119,8 @@ bool SimulatedRegister::writerStillValid() const {
 }
 
 FileDescriptor SimulatedRegister::watchFolder() const {
-  const std::string folder = folderOf(path_);
-  if (folder_ == Folder::kPrivate) ensurePrivateFolder(folder);
+  const std::string folder = folderOf(path());
+  if (location_.privateFolder()) ensurePrivateFolder(folder);
   FileDescriptor changes{inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
   // Without a watch (too many in use) each write opens the file anew.
   if (changes && inotify_add_watch(changes.get(), folder.c_str(), kFolderChanges) < 0) {
@@ -121,19 +142,20 @@ std::uint8_t SimulatedRegister::readFrom(const FileDescriptor& file) const {
   std::uint8_t value = 0;
   // A file truncated to nothing reads as 0.
   if (pread(file.get(), &value, 1, 0) < 0) {
-    throw PortAccessError("Cannot read the port register " + path_ + ": " + errnoText(errno) + ".");
+    throw PortAccessError("Cannot read the port register " + path() + ": " + errnoText(errno) +
+                          ".");
   }
   return value;
 }
 
 FileDescriptor SimulatedRegister::openExisting(int access) const {
-  if (folder_ == Folder::kPrivate) ensurePrivateFolder(folderOf(path_));
-  FileDescriptor file{::open(path_.c_str(), access | kOpenFlags)};
+  if (location_.privateFolder()) ensurePrivateFolder(folderOf(path()));
+  FileDescriptor file{::open(path().c_str(), access | kOpenFlags)};
   if (!file) {
     if (errno == ENOENT) return file;
-    failOpening(path_, errno);
+    failOpening(path(), errno);
   }
-  requireRegularFile(file, path_);
+  requireRegularFile(file, path());
   return file;
 }
 
@@ -142,27 +164,27 @@ FileDescriptor SimulatedRegister::openOrCreate(int access) const {
     if (FileDescriptor file = openExisting(access)) return file;
     createHoldingZero();
   }
-  failOpening(path_, ENOENT);
+  failOpening(path(), ENOENT);
 }
 
 void SimulatedRegister::createHoldingZero() const {
   // The byte is written to a private temporary file that is then linked into
   // place, so nobody ever sees the new register without its byte, and a
   // register that another process made meanwhile is not overwritten.
-  std::string temporary = path_ + ".new-XXXXXX";
+  std::string temporary = path() + ".new-XXXXXX";
   std::vector<char> name(temporary.begin(), temporary.end());
   name.push_back('\0');
   const FileDescriptor file{mkostemp(name.data(), O_CLOEXEC)};
-  if (!file) failCreating(path_, errno);
+  if (!file) failCreating(path(), errno);
   temporary = name.data();
   const std::uint8_t zero = 0;
   const bool written = pwrite(file.get(), &zero, 1, 0) == 1;
   const int writeError = errno;
-  const bool linked = written && (link(temporary.c_str(), path_.c_str()) == 0 || errno == EEXIST);
+  const bool linked = written && (link(temporary.c_str(), path().c_str()) == 0 || errno == EEXIST);
   const int linkError = errno;
   unlink(temporary.c_str());
-  if (!written) failCreating(path_, writeError);
-  if (!linked) failCreating(path_, linkError);
+  if (!written) failCreating(path(), writeError);
+  if (!linked) failCreating(path(), linkError);
 }
 
 }  // namespace velmo::port

@@ -3,10 +3,23 @@
 #include <cstdint>
 #include <string>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "system/file_descriptor.h"
 
 namespace velmo::port {
+
+// Where a simulated register file lies, and how its folder is treated.
+struct RegisterLocation {
+  enum class Folder {
+    kExisting,  // the folder must exist and is used as it is
+    kPrivate,   // the folder is created 0700 when missing and must be ours
+  };
+  std::string path;
+  Folder folder = Folder::kExisting;
+
+  bool privateFolder() const { return folder == Folder::kPrivate; }
+  bool operator==(const RegisterLocation&) const = default;
+};
 
 // The simulated data register: a one-byte file whose first byte is the
 // register (a missing or empty file reads as 0). Every process that uses the
@@ -22,14 +35,9 @@ namespace velmo::port {
 // A missing file is created with mode 0600 holding 0. A register path that
 // is a symbolic link or not a regular file is refused with a PortAccessError
 // that names the path.
-class SimulatedRegister final : public PortBackend {
+class SimulatedRegister final : public DataRegister {
  public:
-  enum class Folder {
-    kExisting,  // the folder must exist and is used as it is
-    kPrivate,   // the folder is created 0700 when missing and must be ours
-  };
-
-  SimulatedRegister(std::string path, Folder folder);
+  explicit SimulatedRegister(RegisterLocation location);
 
   void writeData(std::uint8_t value) override;
   std::uint8_t readData() override;
@@ -38,7 +46,7 @@ class SimulatedRegister final : public PortBackend {
   // or empty. Throws PortAccessError as readData() does.
   std::uint8_t peek() const;
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return location_.path; }
 
  private:
   // The register file opened with access (O_RDONLY or O_WRONLY); an empty
@@ -57,13 +65,9 @@ class SimulatedRegister final : public PortBackend {
   // when no watch can be had.
   FileDescriptor watchFolder() const;
 
-  std::string path_;
-  Folder folder_;
+  RegisterLocation location_;
   FileDescriptor writer_;
   FileDescriptor folderChanges_;
 };
-
-// The folder part of a path ("." for a bare name, "/" for a file in the root).
-std::string folderOf(const std::string& path);
 
 }  // namespace velmo::port

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-namespace velmo {
+#include "port/velmo_port.h"
+#include "system/shared_object.h"
 
-// I/O address of the first parallel port's data register.
-inline constexpr int kDataPort = 888;
+namespace velmo {
 
 // Converts a value to a port byte. Throws OverflowError outside 0..255.
 std::uint8_t toPortByte(long long value);
@@ -42,15 +43,12 @@ std::string portLibraryPath();
 class LibraryPort final : public Port {
  public:
   explicit LibraryPort(std::string libraryPath = portLibraryPath());
-  ~LibraryPort() override;
-  LibraryPort(const LibraryPort&) = delete;
-  LibraryPort& operator=(const LibraryPort&) = delete;
 
   const std::string& libraryPath() const { return libraryPath_; }
 
-  // The port target the library drives, as the library names it ("" for
-  // the default register); "" too for a library that does not tell. Loads
-  // the library if need be; throws RunTimeError as the port calls do.
+  // The port target the library drives, as its PortTarget names it ("" for
+  // the default register, and for a library without PortTarget). Touches no
+  // port; throws RunTimeError as the port calls do.
   std::string target();
 
  protected:
@@ -58,16 +56,17 @@ class LibraryPort final : public Port {
   std::uint8_t readByte(int port) override;
 
  private:
-  void* bind(const char* entry);
+  // The library, loaded at the first call; a failed load is tried again at
+  // the next one.
+  const SharedObject& library();
   void throwIfAccessFailed();
 
   std::string libraryPath_;
-  void* library_ = nullptr;
-  void (*portOut_)(std::int32_t, std::int32_t) = nullptr;
-  std::int32_t (*portIn_)(std::int32_t) = nullptr;
-  const char* (*portError_)() = nullptr;
-  const char* (*portTarget_)() = nullptr;
-  bool portErrorLookedUp_ = false;
+  std::optional<SharedObject> library_;
+  decltype(&::PortOut) portOut_ = nullptr;
+  decltype(&::PortIn) portIn_ = nullptr;
+  std::optional<decltype(&::PortTarget)> portTarget_;  // nullptr: the library has none
+  std::optional<decltype(&::PortError)> portError_;    // nullptr: the library has none
 };
 
 }  // namespace velmo

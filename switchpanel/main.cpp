@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "dbus/program_bus.h"
-#include "ini/settings.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/program_life.h"
@@ -11,6 +10,7 @@
 #include "switchpanel/qt_notification_area.h"
 #include "switchpanel/switch_panel.h"
 #include "switchpanel/usage.h"
+#include "system/paths.h"
 
 int main(int argc, char* argv[]) {
   using namespace velmo;

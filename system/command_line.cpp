@@ -4,6 +4,8 @@
 #include <iostream>
 #include <ostream>
 
+#include "system/paths.h"
+
 #ifndef VELMO_VERSION
 #error "VELMO_VERSION must be defined to the project's version"
 #endif
@@ -54,9 +56,7 @@ void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage&
 
 std::string_view programName(int argc, const char* const* argv) {
   if (argc < 1 || argv[0] == nullptr || *argv[0] == '\0') return "velmo";
-  const std::string_view path = argv[0];
-  const auto slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return fileNameOf(argv[0]);
 }
 
 }  // namespace

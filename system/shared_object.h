@@ -1,37 +1,56 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "system/run_time_error.h"
 
 namespace velmo {
 
-// A shared object (a library or module loaded at run time) that could not be
-// loaded or lacks an entry. what() is the loader's reason, without the path
-// in front; callers name the object and give the fix that fits kind().
-class SharedObjectError : public std::runtime_error {
- public:
-  enum class Kind {
-    kMissing,       // there is no file at the path
-    kUnusable,      // the file is no shared object that loads, or lacks the entry
-    kNeedsLibrary,  // a library that it needs cannot be loaded
-  };
-
-  SharedObjectError(Kind kind, const std::string& reason)
-      : std::runtime_error(reason), kind_(kind) {}
-  Kind kind() const { return kind_; }
-
- private:
-  Kind kind_;
+// What a shared object is to its loader, for people: its name and, for each
+// way loading it can fail, the fix.
+struct SharedObjectRole {
+  const char* name;            // "port library"
+  const char* ifMissing;       // no file at the path
+  const char* ifUnusable;      // the file does not load, or lacks an entry
+  const char* ifNeedsLibrary;  // a library that it needs cannot be loaded
 };
 
-// Loads the shared object at the full path with dlopen (RTLD_NOW |
-// RTLD_LOCAL) and returns its handle. Anything but a regular file is refused
-// before dlopen, which would wait for a writer on a named pipe or read a
-// device. Throws SharedObjectError.
-void* openSharedObject(const std::string& path);
+// A shared object (a library or module loaded at run time), unloaded when
+// this goes unless it is kept loaded.
+class SharedObject {
+ public:
+  // Loads the shared object at the full path with dlopen (RTLD_NOW |
+  // RTLD_LOCAL). Anything but a regular file is refused before dlopen, which
+  // would wait for a writer on a named pipe or read a device. Throws
+  // RunTimeError naming the role, the path, the loader's reason and the
+  // role's fix that fits.
+  SharedObject(std::string path, const SharedObjectRole& role);
+  ~SharedObject();
+  SharedObject(const SharedObject&) = delete;
+  SharedObject& operator=(const SharedObject&) = delete;
 
-// The address of entry in the shared object handle, loaded from path.
-// Throws SharedObjectError (kUnusable).
-void* findEntry(void* handle, const std::string& path, const char* entry);
+  // The entry called name, as a pointer of type F. Throws RunTimeError.
+  template <typename F>
+  F entry(const char* name) const {
+    return reinterpret_cast<F>(address(name, true));
+  }
+
+  // The same, or nullptr when there is no such entry.
+  template <typename F>
+  F optionalEntry(const char* name) const {
+    return reinterpret_cast<F>(address(name, false));
+  }
+
+  // Leaves the object loaded for the rest of the process when this goes.
+  void keepLoaded() { keepLoaded_ = true; }
+
+ private:
+  void* address(const char* name, bool required) const;
+
+  std::string path_;
+  SharedObjectRole role_;
+  void* handle_;
+  bool keepLoaded_ = false;
+};
 
 }  // namespace velmo

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "system/paths.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmo {

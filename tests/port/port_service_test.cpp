@@ -16,15 +16,14 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using namespace velmo::test;
+using Folder = RegisterLocation::Folder;
 
 class PortServiceTest : public ::testing::Test {
  protected:
   PortEnvironment environment(const std::string& port) const {
     return {port, trace, temp.path(), geteuid()};
   }
-  std::uint8_t registerByte() const {
-    return SimulatedRegister(reg, SimulatedRegister::Folder::kExisting).peek();
-  }
+  std::uint8_t registerByte() const { return SimulatedRegister({reg, Folder::kExisting}).peek(); }
   // The trace without timestamps.
   std::vector<std::string> accesses() const {
     std::vector<std::string> result;
@@ -64,8 +63,7 @@ TEST_F(PortServiceTest, DrivesOnlyTheDataRegister) {
 TEST_F(PortServiceTest, UsesTheDefaultRegisterWhenVelmoPortIsUnset) {
   PortService service(environment(""));
   service.out(888, 0x0F);
-  EXPECT_EQ(SimulatedRegister(temp / "velmo/port-888", SimulatedRegister::Folder::kPrivate).peek(),
-            0x0F);
+  EXPECT_EQ(SimulatedRegister({temp / "velmo/port-888", Folder::kPrivate}).peek(), 0x0F);
 }
 
 TEST_F(PortServiceTest, FailsToSetUpBeforeTouchingAnything) {

@@ -11,7 +11,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using Kind = PortSetting::Kind;
+using Folder = RegisterLocation::Folder;
 
 PortEnvironment withPort(const std::string& port) {
   return {port, "", "/run/user/1000", 1000};
@@ -25,54 +25,35 @@ TEST(DefaultRegisterPath, IsInTheRuntimeFolderOrElseInAFolderOfTheUserUnderTmp) 
 
 struct ValidSetting {
   const char* value;
-  Kind kind;
-  const char* registerPath;
-  bool privateFolder;
-  const char* hardwareName;
-  OlaTarget ola = {};
+  PortSetting setting;
 };
 
 class ValidPortSetting : public ::testing::TestWithParam<ValidSetting> {};
 
 TEST_P(ValidPortSetting, IsTakenApart) {
-  const ValidSetting& row = GetParam();
-  const PortSetting setting = parsePortSetting(withPort(row.value));
-  EXPECT_EQ(setting.kind, row.kind);
-  EXPECT_EQ(setting.registerPath, row.registerPath);
-  EXPECT_EQ(setting.privateFolder, row.privateFolder);
-  EXPECT_EQ(setting.hardwareName, row.hardwareName);
-  EXPECT_EQ(setting.ola, row.ola);
+  EXPECT_EQ(parsePortSetting(withPort(GetParam().value)), GetParam().setting);
+}
+
+const RegisterLocation kDefault{"/run/user/1000/velmo/port-888", Folder::kPrivate};
+
+RegisterLocation olaRegister(const char* name) {
+  return {std::string("/run/user/1000/velmo/") + name, Folder::kPrivate};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, ValidPortSetting,
     ::testing::Values(
-        ValidSetting{"", Kind::kSimulated, "/run/user/1000/velmo/port-888", true, ""},
-        ValidSetting{"sim", Kind::kSimulated, "/run/user/1000/velmo/port-888", true, ""},
-        ValidSetting{"sim:/srv/show/register", Kind::kSimulated, "/srv/show/register", false, ""},
-        ValidSetting{"hw:parport0", Kind::kHardware, "/run/user/1000/velmo/port-888", true,
-                     "parport0"},
-        ValidSetting{"hw:0x378", Kind::kHardware, "/run/user/1000/velmo/port-888", true, "0x378"},
-        ValidSetting{
-            "ola:1", Kind::kOla, "/run/user/1000/velmo/ola-1-1-9010", true, "", {1, 1, 9010}},
-        ValidSetting{"ola:0:505",
-                     Kind::kOla,
-                     "/run/user/1000/velmo/ola-0-505-9010",
-                     true,
-                     "",
-                     {0, 505, 9010}},
+        ValidSetting{"", SimulatedSetting{kDefault}},
+        ValidSetting{"sim", SimulatedSetting{kDefault}},
+        ValidSetting{"sim:/srv/show/register",
+                     SimulatedSetting{{"/srv/show/register", Folder::kExisting}}},
+        ValidSetting{"hw:parport0", HardwareSetting{"parport0", kDefault}},
+        ValidSetting{"hw:0x378", HardwareSetting{"0x378", kDefault}},
+        ValidSetting{"ola:1", OlaSetting{{1, 1, 9010}, olaRegister("ola-1-1-9010")}},
+        ValidSetting{"ola:0:505", OlaSetting{{0, 505, 9010}, olaRegister("ola-0-505-9010")}},
         ValidSetting{"ola:2147483647:17@1",
-                     Kind::kOla,
-                     "/run/user/1000/velmo/ola-2147483647-17-1",
-                     true,
-                     "",
-                     {2147483647, 17, 1}},
-        ValidSetting{"ola:007@65535",
-                     Kind::kOla,
-                     "/run/user/1000/velmo/ola-7-1-65535",
-                     true,
-                     "",
-                     {7, 1, 65535}}));
+                     OlaSetting{{2147483647, 17, 1}, olaRegister("ola-2147483647-17-1")}},
+        ValidSetting{"ola:007@65535", OlaSetting{{7, 1, 65535}, olaRegister("ola-7-1-65535")}}));
 
 class InvalidPortSetting : public ::testing::TestWithParam<const char*> {};
 
@@ -122,19 +103,19 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRange{"ola:1@0", "RPCPORT must be 1 to 65535"},
                       OutOfRange{"ola:1:1@65536", "RPCPORT must be 1 to 65535"}));
 
-TEST(PortBackendFactory, SimulatedSettingGivesTheRegisterAtItsPath) {
+TEST(MakeDataRegister, SimulatedSettingGivesTheRegisterAtItsPath) {
   velmo::test::TempFolder temp;
   const auto backend =
-      makePortBackend(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
+      makeDataRegister(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
   backend->writeData(0x99);
-  EXPECT_EQ(SimulatedRegister(temp / "reg", SimulatedRegister::Folder::kExisting).peek(), 0x99);
+  EXPECT_EQ(SimulatedRegister({temp / "reg", Folder::kExisting}).peek(), 0x99);
 }
 
-TEST(PortBackendFactory, HardwareThatIsNotThereIsAClearError) {
+TEST(MakeDataRegister, HardwareThatIsNotThereIsAClearError) {
   if (access("/dev/parport0", F_OK) == 0) GTEST_SKIP() << "this machine has a parallel port";
   velmo::test::TempFolder temp;
   try {
-    makePortBackend(parsePortSetting({"hw:parport0", "", temp.path(), geteuid()}));
+    makeDataRegister(parsePortSetting({"hw:parport0", "", temp.path(), geteuid()}));
     ADD_FAILURE() << "opened parport0";
   } catch (const PortAccessError& error) {
     EXPECT_THAT(error.what(), HasSubstr("There is no parallel port named parport0"));

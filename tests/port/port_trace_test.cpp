@@ -8,7 +8,7 @@
 
 #include <regex>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "tests/port/port_test_support.h"
 
 namespace velmo::port {

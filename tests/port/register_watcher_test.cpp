@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "port/port_backend.h"
+#include "port/data_register.h"
 #include "port/simulated_register.h"
 #include "tests/port/port_test_support.h"
 
@@ -17,6 +17,7 @@ namespace velmo::port {
 namespace {
 
 using namespace velmo::test;
+using Folder = RegisterLocation::Folder;
 
 // Lets the watcher take its notifications until done() holds; false after a
 // bound that only a broken watcher reaches.
@@ -47,19 +48,19 @@ class RegisterWatcherTest : public ::testing::Test {
  protected:
   TempFolder temp;
   std::string path = temp / "reg";
-  SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
+  SimulatedRegister writer{{path, Folder::kExisting}};
 };
 
 TEST_F(RegisterWatcherTest, StartsWithTheByteInTheRegisterAndCreatesNothing) {
-  RegisterWatcher absent(path, false);
+  RegisterWatcher absent({path, Folder::kExisting});
   EXPECT_EQ(absent.byte(), 0);
   EXPECT_FALSE(std::filesystem::exists(path));
   writer.writeData(0x42);
-  EXPECT_EQ(RegisterWatcher(path, false).byte(), 0x42);
+  EXPECT_EQ(RegisterWatcher({path, Folder::kExisting}).byte(), 0x42);
 }
 
 TEST_F(RegisterWatcherTest, SeesEveryWriteAndIsQuietBetweenThem) {
-  RegisterWatcher watcher(path, false);
+  RegisterWatcher watcher({path, Folder::kExisting});
   for (const std::uint8_t byte : {1, 2, 4, 128, 0}) {
     writer.writeData(byte);
     ASSERT_TRUE(waitForByte(watcher, byte)) << int{byte};
@@ -69,7 +70,7 @@ TEST_F(RegisterWatcherTest, SeesEveryWriteAndIsQuietBetweenThem) {
 }
 
 TEST_F(RegisterWatcherTest, ReportsOnlyChanges) {
-  RegisterWatcher watcher(path, false);
+  RegisterWatcher watcher({path, Folder::kExisting});
   writer.writeData(5);
   ASSERT_TRUE(waitForByte(watcher, 5));
   writer.writeData(5);
@@ -77,7 +78,7 @@ TEST_F(RegisterWatcherTest, ReportsOnlyChanges) {
 }
 
 TEST_F(RegisterWatcherTest, FollowsATruncatedDeletedOrReplacedRegister) {
-  RegisterWatcher watcher(path, false);
+  RegisterWatcher watcher({path, Folder::kExisting});
   writer.writeData(0x81);
   ASSERT_TRUE(waitForByte(watcher, 0x81));
 
@@ -106,8 +107,8 @@ TEST(RegisterWatcher, FollowsTheRegisterWhenItsFolderIsDeletedOrMovedAwayAndCome
   const std::string folder = top + "/port";
   const std::string path = folder + "/reg";
   std::filesystem::create_directories(folder);
-  SimulatedRegister writer(path, SimulatedRegister::Folder::kExisting);
-  RegisterWatcher watcher(path, false);
+  SimulatedRegister writer({path, Folder::kExisting});
+  RegisterWatcher watcher({path, Folder::kExisting});
   writer.writeData(0x11);
   ASSERT_TRUE(waitForByte(watcher, 0x11));
 
@@ -126,7 +127,7 @@ TEST(RegisterWatcher, FollowsTheRegisterWhenItsFolderIsDeletedOrMovedAwayAndCome
   std::filesystem::rename(folder, temp / "away");
   ASSERT_TRUE(waitForLoss(watcher));
   EXPECT_EQ(watcher.byte(), 0);
-  SimulatedRegister(temp / "away/reg", SimulatedRegister::Folder::kExisting).writeData(0x66);
+  SimulatedRegister({temp / "away/reg", Folder::kExisting}).writeData(0x66);
   std::filesystem::rename(temp / "away", folder);
   ASSERT_TRUE(waitForByte(watcher, 0x66)) << watcher.lossReason();
   writer.writeData(0x99);
@@ -136,13 +137,13 @@ TEST(RegisterWatcher, FollowsTheRegisterWhenItsFolderIsDeletedOrMovedAwayAndCome
 TEST(RegisterWatcher, MakesTheDefaultFolderPrivateAndChecksItWhenItComesBack) {
   TempFolder temp;
   const std::string folder = temp / "velmo";
-  RegisterWatcher watcher(folder + "/port-888", true);
+  RegisterWatcher watcher({folder + "/port-888", Folder::kPrivate});
   EXPECT_EQ(modeOf(folder), 0700);
 
   std::filesystem::remove_all(folder);
   ASSERT_TRUE(waitForLoss(watcher));
   EXPECT_FALSE(std::filesystem::exists(folder)) << "the watcher made the folder anew";
-  SimulatedRegister writer(folder + "/port-888", SimulatedRegister::Folder::kPrivate);
+  SimulatedRegister writer({folder + "/port-888", Folder::kPrivate});
   writer.writeData(0x3C);
   EXPECT_TRUE(waitForByte(watcher, 0x3C));
 
@@ -162,7 +163,7 @@ TEST(RegisterWatcher, MakesTheDefaultFolderPrivateAndChecksItWhenItComesBack) {
 TEST(RegisterWatcher, AFolderThatCannotBeWatchedIsAnErrorNamingIt) {
   TempFolder temp;
   try {
-    RegisterWatcher watcher(temp / "missing/reg", false);
+    RegisterWatcher watcher({temp / "missing/reg", Folder::kExisting});
     ADD_FAILURE() << "watched a folder that does not exist";
   } catch (const PortAccessError& error) {
     EXPECT_THAT(error.what(), ::testing::HasSubstr(temp / "missing"));

@@ -17,7 +17,7 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using namespace velmo::test;
-using Folder = SimulatedRegister::Folder;
+using Folder = RegisterLocation::Folder;
 
 // The default register with XDG_RUNTIME_DIR in a temporary folder.
 class DefaultRegister : public ::testing::Test {
@@ -26,7 +26,8 @@ class DefaultRegister : public ::testing::Test {
   PortEnvironment environment{"", "", temp.path(), geteuid()};
   std::string folder = temp / "velmo";
   std::string path = defaultRegisterPath(environment);
-  SimulatedRegister reg{path, Folder::kPrivate};
+  RegisterLocation location{path, Folder::kPrivate};
+  SimulatedRegister reg{location};
 };
 
 TEST_F(DefaultRegister, FirstAccessMakesA0600FileHolding0InA0700Folder) {
@@ -40,14 +41,14 @@ TEST_F(DefaultRegister, FirstAccessMakesA0600FileHolding0InA0700Folder) {
 
 TEST_F(DefaultRegister, IsSharedBetweenProcessesAndKeepsItsByteAfterThemEnd) {
   ASSERT_EQ(runInChild([&] {
-              SimulatedRegister(path, Folder::kPrivate).writeData(0xA5);
+              SimulatedRegister(location).writeData(0xA5);
               return 0;
             }),
             0);
   EXPECT_EQ(reg.readData(), 0xA5);
   reg.writeData(0x3C);
-  EXPECT_EQ(runInChild([&] { return SimulatedRegister(path, Folder::kPrivate).readData(); }), 0x3C);
-  EXPECT_EQ(SimulatedRegister(path, Folder::kPrivate).peek(), 0x3C);
+  EXPECT_EQ(runInChild([&] { return SimulatedRegister(location).readData(); }), 0x3C);
+  EXPECT_EQ(SimulatedRegister(location).peek(), 0x3C);
 }
 
 TEST_F(DefaultRegister, TruncatedRegisterReadsZeroAndTakesTheNextWrite) {
@@ -142,7 +143,7 @@ TEST_P(UnsafeRegisterFolder, IsRefusedAndNamed) {
   TempFolder temp;
   const std::string folder = temp / "velmo";
   GetParam().make(folder, temp);
-  SimulatedRegister reg(folder + "/port-888", Folder::kPrivate);
+  SimulatedRegister reg({folder + "/port-888", Folder::kPrivate});
   try {
     reg.writeData(1);
     ADD_FAILURE() << "wrote into " << GetParam().name;
@@ -182,7 +183,7 @@ TEST(RegisterFolder, OneOfAnotherUserIsRefused) {
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   ASSERT_EQ(chown(folder.c_str(), 4242, 4242), 0);
   try {
-    SimulatedRegister(folder + "/port-888", Folder::kPrivate).writeData(1);
+    SimulatedRegister({folder + "/port-888", Folder::kPrivate}).writeData(1);
     ADD_FAILURE() << "used another user's folder";
   } catch (const PortAccessError& error) {
     EXPECT_THAT(error.what(), AllOf(HasSubstr(folder), HasSubstr("another user (uid 4242)")));
@@ -192,12 +193,12 @@ TEST(RegisterFolder, OneOfAnotherUserIsRefused) {
 TEST(RegisterAtAGivenPath, NeedsAnExistingFolderButNoPrivateOne) {
   TempFolder temp;
   chmod(temp.path().c_str(), 0755);
-  SimulatedRegister reg(temp / "port", Folder::kExisting);
+  SimulatedRegister reg({temp / "port", Folder::kExisting});
   reg.writeData(7);
   EXPECT_EQ(reg.readData(), 7);
   EXPECT_EQ(modeOf(temp / "port"), 0600);
 
-  SimulatedRegister missing(temp / "no-folder/port", Folder::kExisting);
+  SimulatedRegister missing({temp / "no-folder/port", Folder::kExisting});
   try {
     missing.writeData(1);
     ADD_FAILURE() << "wrote into a folder that does not exist";
@@ -232,7 +233,7 @@ TEST(RegisterAtAGivenPath, APermissionProblemSaysWhatToFix) {
     std::string messages;
     for (const std::string& path : {locked + "/port-888", closed}) {
       try {
-        SimulatedRegister(path, Folder::kExisting).writeData(1);
+        SimulatedRegister({path, Folder::kExisting}).writeData(1);
         messages += "wrote " + path + "\n";
       } catch (const PortAccessError& error) {
         messages += std::string(error.what()) + "\n";

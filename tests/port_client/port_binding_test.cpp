@@ -27,28 +27,19 @@ bool isLoaded(const char* path) {
   return handle != nullptr;
 }
 
-// The test entries of the recording library, which must be loaded already.
+// The test entries of the recording library, which a LibraryPort has loaded.
 class Recorder {
  public:
-  Recorder() : handle_(dlopen(RECORDING_PORT_LIBRARY, RTLD_NOW | RTLD_NOLOAD)) {}
-  ~Recorder() {
-    if (handle_) dlclose(handle_);
-  }
-  std::string log() const { return entry<const char* (*)()>("RecorderLog")(); }
+  std::string log() const { return library_.entry<const char* (*)()>("RecorderLog")(); }
   void setRegister(std::int32_t value) const {
-    entry<void (*)(std::int32_t)>("RecorderSetRegister")(value);
+    library_.entry<void (*)(std::int32_t)>("RecorderSetRegister")(value);
   }
   void failNextCall(const char* reason) const {
-    entry<void (*)(const char*)>("RecorderFailNextCall")(reason);
+    library_.entry<void (*)(const char*)>("RecorderFailNextCall")(reason);
   }
 
  private:
-  template <typename Function>
-  Function entry(const char* name) const {
-    if (!handle_) throw std::logic_error("the recording library is not loaded");
-    return reinterpret_cast<Function>(dlsym(handle_, name));
-  }
-  void* handle_;
+  SharedObject library_{RECORDING_PORT_LIBRARY, {"recording library", "", "", ""}};
 };
 
 TEST(PortByte, ValuesFrom0To255PassUnchanged) {

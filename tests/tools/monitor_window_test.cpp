@@ -16,6 +16,7 @@ namespace velmo::portmonitor {
 namespace {
 
 using port::SimulatedRegister;
+using Folder = port::RegisterLocation::Folder;
 
 class MonitorWindowTest : public ::testing::Test {
  protected:
@@ -42,8 +43,8 @@ class MonitorWindowTest : public ::testing::Test {
 
   velmo::test::TempFolder temp;
   std::string path = temp / "reg";
-  SimulatedRegister writer{path, SimulatedRegister::Folder::kExisting};
-  port::RegisterWatcher watcher{(writer.writeData(0x81), path), false};
+  SimulatedRegister writer{{path, Folder::kExisting}};
+  port::RegisterWatcher watcher{{(writer.writeData(0x81), path), Folder::kExisting}};
   MonitorWindow window{watcher};
 };
 
@@ -76,7 +77,7 @@ TEST_F(MonitorWindowTest, ShowsWhyTheRegisterCannotBeReadAndRecovers) {
 TEST_F(MonitorWindowTest, SaysItWaitsWhileTheRegistersFolderIsGone) {
   const std::string folder = temp / "port";
   std::filesystem::create_directory(folder);
-  port::RegisterWatcher inFolder(folder + "/reg", false);
+  port::RegisterWatcher inFolder({folder + "/reg", Folder::kExisting});
   MonitorWindow waiting(inFolder);
   std::filesystem::remove(folder);
   ASSERT_TRUE(processEventsUntil([&] {

@@ -21,6 +21,7 @@ namespace velmo {
 namespace {
 
 using port::SimulatedRegister;
+using Folder = port::RegisterLocation::Folder;
 using namespace velmo::test;
 
 // portmonitor started with VELMO_PORT=port and output into files; ended at
@@ -88,14 +89,14 @@ constexpr const char* kTime = "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}";
 TEST(PortMonitorWatch, PrintsALineWhenAnotherProcessWrites) {
   TempFolder temp;
   const std::string reg = temp / "reg";
-  SimulatedRegister writer(reg, SimulatedRegister::Folder::kExisting);
+  SimulatedRegister writer({reg, Folder::kExisting});
   writer.writeData(0x07);
   WatchingMonitor monitor("sim:" + reg, temp);
   ASSERT_TRUE(monitor.waitForLine(std::string(kTime) + "  now 0x07    7  00000111"))
       << monitor.output() << monitor.errors();
 
   ASSERT_EQ(runInChild([&] {
-              SimulatedRegister(reg, SimulatedRegister::Folder::kExisting).writeData(129);
+              SimulatedRegister({reg, Folder::kExisting}).writeData(129);
               return 0;
             }),
             0);
@@ -117,7 +118,7 @@ TEST(PortMonitorWatch, PrintsALineWhenItLosesTheRegisterAndWhenItFollowsItAgain)
                                   "back\\."))
       << monitor.output() << monitor.errors();
   std::filesystem::create_directory(folder);
-  SimulatedRegister(reg, SimulatedRegister::Folder::kExisting).writeData(5);
+  SimulatedRegister({reg, Folder::kExisting}).writeData(5);
   EXPECT_TRUE(monitor.waitForLine(std::string(kTime) + "  back " + reg))
       << monitor.output() << monitor.errors();
   EXPECT_TRUE(monitor.waitForLine(std::string(kTime) + "  out 0x05 .*"))

@@ -19,9 +19,8 @@ namespace {
 
 std::unique_ptr<velmo::port::RegisterWatcher> watchSelectedRegister() {
   using namespace velmo::port;
-  const PortSetting setting = parsePortSetting(PortEnvironment::current());
-  return std::make_unique<velmo::port::RegisterWatcher>(setting.registerPath,
-                                                        setting.privateFolder);
+  return std::make_unique<RegisterWatcher>(
+      registerOf(parsePortSetting(PortEnvironment::current())));
 }
 
 int watchInTerminal() {

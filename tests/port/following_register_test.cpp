@@ -1,4 +1,4 @@
-#include "port/following_port.h"
+#include "port/following_register.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ using ::testing::SizeIs;
 
 // Lines whose every write attempt is logged; attempts after the first
 // `working` ones fail, as when olad has gone away.
-class LoggedLines final : public ParallelPortLines {
+class LoggedLines final : public OutputLines {
  public:
   explicit LoggedLines(std::size_t working = 100) : working_(working) {}
 
@@ -50,13 +50,15 @@ class LoggedLines final : public ParallelPortLines {
   std::vector<std::uint8_t> attempts_;
 };
 
-class FollowingPortTest : public ::testing::Test {
+class FollowingRegisterTest : public ::testing::Test {
  protected:
   // A port of its own process on the shared register; lines stay owned here.
-  std::unique_ptr<FollowingPort> port(LoggedLines*& lines, std::size_t working = 100) {
+  std::unique_ptr<FollowingRegister> port(LoggedLines*& lines, std::size_t working = 100) {
     auto owned = std::make_unique<LoggedLines>(working);
     lines = owned.get();
-    return std::make_unique<FollowingPort>(std::move(owned), temp / "reg", false, refresh);
+    return std::make_unique<FollowingRegister>(
+        std::move(owned), RegisterLocation{temp / "reg", RegisterLocation::Folder::kExisting},
+        refresh);
   }
 
   velmo::test::TempFolder temp;
@@ -64,7 +66,7 @@ class FollowingPortTest : public ::testing::Test {
   std::chrono::milliseconds refresh{std::chrono::hours(1)};
 };
 
-TEST_F(FollowingPortTest, TheLinesOfEveryPortThatWroteFollowTheLastWriteOfAnyOther) {
+TEST_F(FollowingRegisterTest, TheLinesOfEveryPortThatWroteFollowTheLastWriteOfAnyOther) {
   LoggedLines* panelLines = nullptr;
   LoggedLines* chaserLines = nullptr;
   const auto panel = port(panelLines);
@@ -78,7 +80,7 @@ TEST_F(FollowingPortTest, TheLinesOfEveryPortThatWroteFollowTheLastWriteOfAnyOth
   EXPECT_EQ(panel->readData(), 0x80);
 }
 
-TEST_F(FollowingPortTest, LinesAreDrivenAgainWithTheRegistersByteEveryRefresh) {
+TEST_F(FollowingRegisterTest, LinesAreDrivenAgainWithTheRegistersByteEveryRefresh) {
   refresh = std::chrono::milliseconds(1);
   LoggedLines* lines = nullptr;
   const auto refreshed = port(lines);
@@ -86,7 +88,7 @@ TEST_F(FollowingPortTest, LinesAreDrivenAgainWithTheRegistersByteEveryRefresh) {
   EXPECT_THAT(lines->attempts(3), AllOf(SizeIs(Ge(3u)), Each(0x42)));
 }
 
-TEST_F(FollowingPortTest, LinesThatFailWhileFollowingFailTheNextAccess) {
+TEST_F(FollowingRegisterTest, LinesThatFailWhileFollowingFailTheNextAccess) {
   LoggedLines* panelLines = nullptr;
   LoggedLines* chaserLines = nullptr;
   const auto panel = port(panelLines, 1);

@@ -5,10 +5,6 @@
 
 namespace velmo::port {
 
-// I/O address of the only register the library drives: the first parallel
-// port's data register.
-inline constexpr int kDataRegisterPort = 888;
-
 // A port access that failed. what() names what failed, the reason and what
 // to do about it.
 class PortAccessError : public std::runtime_error {
@@ -16,11 +12,12 @@ class PortAccessError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The data register of one parallel port: the simulated register (the
-// default) or real hardware.
-class PortBackend {
+// The data register of one parallel port, as one backend drives it: the
+// simulated register (the default), or output lines with a register beside
+// them.
+class DataRegister {
  public:
-  virtual ~PortBackend() = default;
+  virtual ~DataRegister() = default;
 
   // Drives the eight data lines with value until the next write. Throws
   // PortAccessError.

@@ -8,14 +8,15 @@
 #include <string>
 #include <thread>
 
-#include "port/hardware_port.h"
+#include "port/data_register.h"
+#include "port/output_lines.h"
 #include "port/register_watcher.h"
 #include "port/simulated_register.h"
 #include "system/file_descriptor.h"
 
 namespace velmo::port {
 
-// A port whose lines are this process's own copy of lines that a receiver
+// A register whose lines are this process's own copy of lines that a receiver
 // merges with the copies of other processes, as olad merges the frames of
 // its clients: a stale copy of one process could outweigh the latest write
 // of another. So that all processes act as one latch, every copy follows the
@@ -39,18 +40,16 @@ namespace velmo::port {
 // register under the same lock as a write, so it never sends a byte older
 // than this process's own last write. It only drives lines: writing the
 // register from there could overwrite a newer byte of another process.
-class FollowingPort final : public PortBackend {
+class FollowingRegister final : public DataRegister {
  public:
-  // Follows the register at registerPath (privateFolder: the default one,
-  // whose folder is created private when missing), and drives the lines
-  // again every refresh. Throws PortAccessError when the register cannot be
-  // watched.
-  FollowingPort(std::unique_ptr<ParallelPortLines> lines, const std::string& registerPath,
-                bool privateFolder, std::chrono::milliseconds refresh);
+  // Follows the register at location, and drives the lines again every
+  // refresh. Throws PortAccessError when the register cannot be watched.
+  FollowingRegister(std::unique_ptr<OutputLines> lines, const RegisterLocation& location,
+                    std::chrono::milliseconds refresh);
   // Stops the thread; waits for a send in progress, which is bounded.
-  ~FollowingPort() override;
-  FollowingPort(const FollowingPort&) = delete;
-  FollowingPort& operator=(const FollowingPort&) = delete;
+  ~FollowingRegister() override;
+  FollowingRegister(const FollowingRegister&) = delete;
+  FollowingRegister& operator=(const FollowingRegister&) = delete;
 
   // Throws PortAccessError, also when following failed since the last
   // access (the lines are then gone, e.g. olad went away).
@@ -65,7 +64,7 @@ class FollowingPort final : public PortBackend {
   void throwIfFollowingFailed() const;
 
   std::mutex mutex_;
-  std::unique_ptr<ParallelPortLines> lines_;
+  std::unique_ptr<OutputLines> lines_;
   std::chrono::milliseconds refresh_;
   SimulatedRegister register_;
   RegisterWatcher watcher_;

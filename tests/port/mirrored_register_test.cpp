@@ -1,4 +1,4 @@
-#include "port/hardware_port.h"
+#include "port/mirrored_register.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ using ::testing::HasSubstr;
 
 // Data lines that keep what they are given; a port may be unable to read
 // back or may fail to write.
-class FakeLines final : public ParallelPortLines {
+class FakeLines final : public OutputLines {
  public:
   FakeLines(std::vector<std::uint8_t>& written, bool canReadBack, bool failing)
       : written_(written), canReadBack_(canReadBack), failing_(failing) {}
@@ -37,23 +37,20 @@ class FakeLines final : public ParallelPortLines {
   bool failing_;
 };
 
-class HardwarePortTest : public ::testing::Test {
+class MirroredRegisterTest : public ::testing::Test {
  protected:
-  HardwarePort make(bool canReadBack, bool failing = false) {
-    return HardwarePort(
-        std::make_unique<FakeLines>(written, canReadBack, failing),
-        std::make_unique<SimulatedRegister>(temp / "mirror", SimulatedRegister::Folder::kExisting));
+  MirroredRegister make(bool canReadBack, bool failing = false) {
+    return MirroredRegister(std::make_unique<FakeLines>(written, canReadBack, failing), mirrorAt);
   }
-  std::uint8_t mirror() const {
-    return SimulatedRegister(temp / "mirror", SimulatedRegister::Folder::kExisting).peek();
-  }
+  std::uint8_t mirror() const { return SimulatedRegister(mirrorAt).peek(); }
 
   velmo::test::TempFolder temp;
+  RegisterLocation mirrorAt{temp / "mirror", RegisterLocation::Folder::kExisting};
   std::vector<std::uint8_t> written;
 };
 
-TEST_F(HardwarePortTest, EveryByteWrittenReachesTheLinesAndTheMirror) {
-  HardwarePort port = make(true);
+TEST_F(MirroredRegisterTest, EveryByteWrittenReachesTheLinesAndTheMirror) {
+  MirroredRegister port = make(true);
   port.writeData(0x81);
   port.writeData(0x42);
   EXPECT_EQ(written, (std::vector<std::uint8_t>{0x81, 0x42}));
@@ -61,14 +58,14 @@ TEST_F(HardwarePortTest, EveryByteWrittenReachesTheLinesAndTheMirror) {
   EXPECT_EQ(port.readData(), 0x42 ^ 0xFF) << "reads the lines themselves";
 }
 
-TEST_F(HardwarePortTest, APortThatCannotReadBackReadsTheMirror) {
-  HardwarePort port = make(false);
+TEST_F(MirroredRegisterTest, APortThatCannotReadBackReadsTheMirror) {
+  MirroredRegister port = make(false);
   port.writeData(0x24);
   EXPECT_EQ(port.readData(), 0x24);
 }
 
-TEST_F(HardwarePortTest, AFailedWriteLeavesTheMirrorAlone) {
-  HardwarePort port = make(true, true);
+TEST_F(MirroredRegisterTest, AFailedWriteLeavesTheMirrorAlone) {
+  MirroredRegister port = make(true, true);
   EXPECT_THROW(port.writeData(0x81), PortAccessError);
   EXPECT_EQ(mirror(), 0);
 }

@@ -1,4 +1,4 @@
-#include "port/following_port.h"
+#include "port/following_register.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -36,24 +36,23 @@ std::thread startWithoutSignals(std::function<void()> body) {
 
 }  // namespace
 
-FollowingPort::FollowingPort(std::unique_ptr<ParallelPortLines> lines,
-                             const std::string& registerPath, bool privateFolder,
-                             std::chrono::milliseconds refresh)
+FollowingRegister::FollowingRegister(std::unique_ptr<OutputLines> lines,
+                                     const RegisterLocation& location,
+                                     std::chrono::milliseconds refresh)
     : lines_(std::move(lines)),
       refresh_(refresh),
-      register_(registerPath, privateFolder ? SimulatedRegister::Folder::kPrivate
-                                            : SimulatedRegister::Folder::kExisting),
-      watcher_(registerPath, privateFolder),
+      register_(location),
+      watcher_(location),
       stop_(makeStopEvent()),
       thread_(startWithoutSignals([this] { follow(); })) {}
 
-FollowingPort::~FollowingPort() {
+FollowingRegister::~FollowingRegister() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(stop_.get(), &one, sizeof one);
   thread_.join();
 }
 
-void FollowingPort::writeData(std::uint8_t value) {
+void FollowingRegister::writeData(std::uint8_t value) {
   const std::lock_guard lock(mutex_);
   throwIfFollowingFailed();
   lines_->write(value);
@@ -61,13 +60,13 @@ void FollowingPort::writeData(std::uint8_t value) {
   register_.writeData(value);
 }
 
-std::uint8_t FollowingPort::readData() {
+std::uint8_t FollowingRegister::readData() {
   const std::lock_guard lock(mutex_);
   throwIfFollowingFailed();
   return register_.readData();
 }
 
-void FollowingPort::follow() {
+void FollowingRegister::follow() {
   pollfd waits[] = {{watcher_.descriptor(), POLLIN, 0}, {stop_.get(), POLLIN, 0}};
   for (;;) {
     const int ready = poll(waits, 2, static_cast<int>(refresh_.count()));
@@ -84,7 +83,7 @@ void FollowingPort::follow() {
   }
 }
 
-void FollowingPort::followRegister(bool refreshing) {
+void FollowingRegister::followRegister(bool refreshing) {
   try {
     watcher_.update();
   } catch (const PortAccessError&) {
@@ -96,7 +95,7 @@ void FollowingPort::followRegister(bool refreshing) {
   linesHold_ = byte;
 }
 
-void FollowingPort::throwIfFollowingFailed() const {
+void FollowingRegister::throwIfFollowingFailed() const {
   if (!followingFailure_.empty()) throw PortAccessError(followingFailure_);
 }
 
