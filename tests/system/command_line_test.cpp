@@ -60,6 +60,29 @@ TEST(CommandLineTest, AnOptionOfAnotherProgramIsUnknown) {
   EXPECT_EQ(parseCommandLine(arguments, {}).action, Action::UsageError);
 }
 
+TEST(CommandLineTest, OperandsStayInOrderAmongTheOptionsOfAProgramThatTakesThem) {
+  const std::vector<std::string_view> arguments = {"line", "--watch", "3", "--pattern", "1", "on"};
+  const CommandLineRequest request = parseCommandLine(arguments, kOptions, true);
+  EXPECT_EQ(request.action, Action::Run);
+  EXPECT_EQ(request.operands, (std::vector<std::string_view>{"line", "3", "on"}));
+  EXPECT_EQ(request.options, (std::vector<std::string_view>{"--watch", "--pattern"}));
+}
+
+TEST(CommandLineTest, TheProgramsCheckOfTheWholeLineMakesAUsageError) {
+  const ProgramUsage usage{"Does a thing.\n", kOptions, "WORD",
+                           [](const CommandLineRequest& request) -> std::string {
+                             return request.operands.size() == 1 ? "" : "one WORD, please";
+                           }};
+  std::ostringstream out, err;
+  const char* const twoWords[] = {"thing", "a", "b"};
+  EXPECT_EQ(handleCommandLine(3, twoWords, usage, out, err).exitStatus, kUsageErrorStatus);
+  EXPECT_EQ(err.str().rfind("thing: one WORD, please\nUsage: thing [OPTION]... WORD\n", 0), 0u)
+      << err.str();
+  const char* const oneWord[] = {"thing", "a"};
+  EXPECT_EQ(handleCommandLine(2, oneWord, usage, out, err).operands,
+            (std::vector<std::string_view>{"a"}));
+}
+
 struct Outcome {
   CommandLineOutcome result;
   std::string out;
@@ -78,7 +101,7 @@ TEST(CommandLineTest, HelpAndVersionPrintOnStandardOutputAndEndTheProgram) {
   const Outcome help = handle({"/opt/velmo/thing", "--help"});
   EXPECT_EQ(help.result.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("Usage: thing [OPTION]...\nDoes a thing.\n", 0), 0u) << help.out;
-  EXPECT_NE(help.out.find("  --watch     watch in the terminal\n"), std::string::npos);
+  EXPECT_NE(help.out.find("  --watch      watch in the terminal\n"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
   const Outcome version = handle({"velmo-thing", "--version"});
