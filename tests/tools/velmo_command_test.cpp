@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "tools/velmo/command.h"
+#include "tools/velmo/port_view.h"
+#include "tools/velmo/usage.h"
+
+namespace velmo::cli {
+namespace {
+
+// The command a command line asks for, in words, or "usage: " and the problem.
+std::string read(const std::vector<std::string_view>& arguments) {
+  const CommandLineRequest request = parseCommandLine(arguments, kOptions, true);
+  if (request.action == CommandLineRequest::Action::UsageError) return "usage: " + request.problem;
+  if (const std::string problem = checkCommandLine(request); !problem.empty())
+    return "usage: " + problem;
+  const auto command = std::get<Command>(readCommand(request.operands, false));
+  static const char* const kNames[] = {"start", "stop", "line", "status"};
+  std::string words = kNames[static_cast<int>(command.action)];
+  for (const unsigned argument : command.arguments) words += " " + std::to_string(argument);
+  return words;
+}
+
+TEST(VelmoCommand, ReadsEachCommandLine) {
+  const struct {
+    std::vector<std::string_view> arguments;
+    std::string expected;
+  } rows[] = {
+      {{"chaser", "start", "1"}, "start 1"},
+      {{"--port", "sim", "chaser", "start", "3"}, "start 3"},
+      {{"chaser", "stop"}, "stop"},
+      {{"line", "8", "off"}, "line 8 0"},
+      {{"line", "1", "on", "--port", "hw:parport0"}, "line 1 1"},
+      {{"status", "--json"}, "status"},
+      {{},
+       "usage: no command given; the commands are chaser start PATTERN, chaser stop, "
+       "line LINE STATE, status"},
+      {{"chaser"},
+       "usage: unknown command chaser; the commands are chaser start PATTERN, "
+       "chaser stop, line LINE STATE, status"},
+      {{"chaser", "start"}, "usage: chaser start PATTERN: PATTERN is missing"},
+      {{"chaser", "start", "4"}, "usage: chaser start 4: PATTERN must be 1, 2 or 3"},
+      {{"chaser", "start", "11"}, "usage: chaser start 11: PATTERN must be 1, 2 or 3"},
+      {{"chaser", "stop", "1"}, "usage: unexpected argument 1 after chaser stop"},
+      {{"line", "0", "on"}, "usage: line 0: LINE must be 1 to 8"},
+      {{"line", "9", "on"}, "usage: line 9: LINE must be 1 to 8"},
+      {{"line", "3"}, "usage: line LINE STATE: STATE is missing"},
+      {{"line", "3", "ON"}, "usage: line 3 ON: STATE must be on or off"},
+      {{"line", "-1", "on"}, "usage: unknown option -1"},
+      {{"status", "now"}, "usage: unexpected argument now after status"},
+      {{"--json", "chaser", "stop"}, "usage: --json goes with status only"},
+      {{"--port"}, "usage: option --port needs a value"},
+      {{"--port", "lpt1", "status"},
+       "usage: --port lpt1: TARGET must be sim, sim:PATH, hw:NAME or "
+       "ola:UNIVERSE[:CHANNEL][@RPCPORT]"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    EXPECT_EQ(read(row.arguments), row.expected);
+  }
+}
+
+TEST(VelmoCommand, NamesEachPortByItsCanonicalTarget) {
+  const std::string cwd = std::filesystem::current_path().string();
+  const struct {
+    std::string port;
+    std::string target;
+  } rows[] = {
+      {"", ""},
+      {"sim", ""},
+      {"sim:/run/user/7/velmo/port-888", ""},
+      {"sim:/srv/port", "sim:/srv/port"},
+      {"sim:here/port", "sim:" + cwd + "/here/port"},
+      {"hw:parport0", "hw:parport0"},
+      {"ola:1", "ola:1:1@9010"},
+      {"ola:2:17@9011", "ola:2:17@9011"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.port);
+    EXPECT_EQ(viewPort({row.port, "", "/run/user/7", 7}).target, row.target);
+  }
+}
+
+}  // namespace
+}  // namespace velmo::cli
