@@ -1,9 +1,10 @@
 # Both programs on the session bus, and the velmo command: Start, Stop and
 # SetLine write what the clicks write, the properties and PropertiesChanged
 # follow the clicks, bad arguments are refused and change nothing, a second
-# start brings the first to the front and ends, velmo drives both programs
-# and tells their state as portmonitor does, lets the bus start a program
-# that has a service file, and says which programs do not run.
+# start brings the first to the front (or starts the pattern it asks for) and
+# ends, velmo drives both programs and tells their state as portmonitor
+# does, lets the bus start a program that has a service file, and says which
+# programs do not run.
 source "$E2E_LIB"
 e2e_setup
 # The default register, which is the test's own ($XDG_RUNTIME_DIR): the
@@ -87,8 +88,12 @@ timeout 20 "$WORK/chaser/chaser" >"$WORK/second.out" 2>&1 ||
 sleep 0.3 # room for a stray write
 (($(count) == before)) || fail "a refused call or the second chaser wrote: $(since "$before")"
 expect_property Chaser Pattern "uint32 0"
+timeout 20 "$WORK/chaser/chaser" --pattern 2 >"$WORK/second.out" 2>&1 || fail "a second chaser --pattern 2 failed"
+expect_property Chaser Pattern "uint32 2"
+call Chaser org.velmo.Chaser1.Stop >/dev/null
 
 # The switch panel: line 3 on and off, by clicks and by calls.
+before=$(count)
 start_example switchpanel
 panel_pid=$LAST_PID panel_window=$LAST_WINDOW
 wait_trace_count $((before + 1))
