@@ -73,7 +73,7 @@ std::uint8_t LibraryPort::readByte(int port) {
 
 std::string LibraryPort::target() {
   if (!portTarget_) {
-    bind("PortIn");  // loads the library
+    load();
     portTarget_ = reinterpret_cast<decltype(portTarget_)>(dlsym(library_, "PortTarget"));
     if (!portTarget_) return "";
   }
@@ -82,12 +82,16 @@ std::string LibraryPort::target() {
   return target ? target : "";
 }
 
-void* LibraryPort::bind(const char* entry) {
+void LibraryPort::load() {
   try {
     if (!library_) library_ = openSharedObject(libraryPath_);
   } catch (const SharedObjectError& failure) {
     throw RunTimeError(loadFailureMessage(libraryPath_, failure));
   }
+}
+
+void* LibraryPort::bind(const char* entry) {
+  load();
   try {
     return findEntry(library_, libraryPath_, entry);
   } catch (const SharedObjectError& failure) {

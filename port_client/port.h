@@ -58,6 +58,8 @@ class LibraryPort final : public Port {
   std::uint8_t readByte(int port) override;
 
  private:
+  // Loads the library, unless it is loaded already.
+  void load();
   void* bind(const char* entry);
   void throwIfAccessFailed();
 
