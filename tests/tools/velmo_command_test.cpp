@@ -44,16 +44,12 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
        "chaser stop, line LINE STATE, status"},
       {{"chaser", "start"}, "usage: chaser start PATTERN: PATTERN is missing"},
       {{"chaser", "start", "4"}, "usage: chaser start 4: PATTERN must be 1, 2 or 3"},
-      {{"chaser", "start", "11"}, "usage: chaser start 11: PATTERN must be 1, 2 or 3"},
       {{"chaser", "stop", "1"}, "usage: unexpected argument 1 after chaser stop"},
-      {{"line", "0", "on"}, "usage: line 0: LINE must be 1 to 8"},
       {{"line", "9", "on"}, "usage: line 9: LINE must be 1 to 8"},
       {{"line", "3"}, "usage: line LINE STATE: STATE is missing"},
       {{"line", "3", "ON"}, "usage: line 3 ON: STATE must be on or off"},
-      {{"line", "-1", "on"}, "usage: unknown option -1"},
       {{"status", "now"}, "usage: unexpected argument now after status"},
       {{"--json", "chaser", "stop"}, "usage: --json goes with status only"},
-      {{"--port"}, "usage: option --port needs a value"},
       {{"--port", "lpt1", "status"},
        "usage: --port lpt1: TARGET must be sim, sim:PATH, hw:NAME or "
        "ola:UNIVERSE[:CHANNEL][@RPCPORT]"},
@@ -71,13 +67,11 @@ TEST(VelmoCommand, NamesEachPortByItsCanonicalTarget) {
     std::string target;
   } rows[] = {
       {"", ""},
-      {"sim", ""},
       {"sim:/run/user/7/velmo/port-888", ""},
       {"sim:/srv/port", "sim:/srv/port"},
       {"sim:here/port", "sim:" + cwd + "/here/port"},
       {"hw:parport0", "hw:parport0"},
       {"ola:1", "ola:1:1@9010"},
-      {"ola:2:17@9011", "ola:2:17@9011"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.port);
