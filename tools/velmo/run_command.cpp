@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <optional>
+#include <variant>
 
 #include "tools/velmo/remote_program.h"
 #include "tools/velmo/status_report.h"
