@@ -1,10 +1,7 @@
-# Both programs on the session bus, and the velmo command: Start, Stop and
-# SetLine write what the clicks write, the properties and PropertiesChanged
-# follow the clicks, bad arguments are refused and change nothing, a second
-# start brings the first to the front (or starts the pattern it asks for) and
-# ends, velmo drives both programs and tells their state as portmonitor
-# does, lets the bus start a program that has a service file, and says which
-# programs do not run.
+# The session bus and velmo: calls write what clicks write, properties and
+# PropertiesChanged follow clicks, bad arguments change nothing, a second start
+# hands its request to the first, velmo drives both programs, tells what
+# portmonitor shows, lets the bus start a program, and tells what does not run.
 source "$E2E_LIB"
 e2e_setup
 # The default register ($XDG_RUNTIME_DIR is the test's own), as the bus names are.
@@ -68,7 +65,6 @@ pattern_run() {
 pattern_run click_start click_stop >"$WORK/clicked"
 wait_until 5 signalled Chaser "'Pattern': <uint32 1>" || fail "no PropertiesChanged for pattern 1"
 wait_until 5 signalled Chaser "'Pattern': <uint32 0>" || fail "no PropertiesChanged for the stop"
-expect_property Chaser Pattern "uint32 0"
 pattern_run call_start call_stop >"$WORK/called"
 [[ $(cat "$WORK/called") == $(cat "$WORK/clicked") ]] ||
   fail "the calls wrote $(cat "$WORK/called"), the clicks $(cat "$WORK/clicked")"
@@ -77,9 +73,6 @@ before=$(count)
 refused Chaser org.velmo.Chaser1.Start uint32:4
 refused Chaser org.velmo.Chaser1.Start string:1
 refused Chaser org.freedesktop.Application.ActivateAction string:stop
-answer=$(call Chaser org.freedesktop.Application.ActivateAction pattern4 [] {} 2>&1) &&
-  fail "the action pattern4 was taken"
-[[ $answer == *org.velmo.Error.InvalidArgument* ]] || fail "the action pattern4 was answered: $answer"
 timeout 20 "$WORK/chaser/chaser" >"$WORK/second.out" 2>&1 ||
   fail "a second chaser ended with status $?: $(cat "$WORK/second.out")"
 (($(xdotool search --onlyvisible --name "$CHASER_TITLE" | wc -l) == 1)) || fail "two chasers are shown"
@@ -137,13 +130,9 @@ wait_until 10 _monitor_agrees || fail "portmonitor shows: $(cat "$WORK/portmonit
 # started by the bus, and never by status.
 kill -TERM "$chaser_pid" "$panel_pid"
 wait_exit "$chaser_pid" && wait_exit "$panel_pid"
-status=0
-velmo status >"$WORK/status.out" 2>"$WORK/status.err" || status=$?
-((status == 1)) || fail "velmo status ended with $status with no program running"
+velmo status >"$WORK/status.out" 2>&1 && fail "velmo status ended with 0 with no program running"
 grep -qx 'chaser       not running' "$WORK/status.out" || fail "velmo status: $(cat "$WORK/status.out")"
-status=0
-velmo line 1 on 2>"$WORK/line.err" || status=$?
-((status == 1)) || fail "velmo line 1 on ended with $status with no switch panel"
+velmo line 1 on 2>"$WORK/line.err" && fail "velmo line 1 on ended with 0 with no switch panel"
 grep -qxF "velmo: the switch panel is not running for the default port; start it with velmo-switchpanel (or $VELMO_BIN_DIR/switchpanel)" \
   "$WORK/line.err" || fail "velmo line 1 on said: $(cat "$WORK/line.err")"
 before=$(count)
