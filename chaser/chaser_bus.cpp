@@ -12,14 +12,17 @@ bool clickPattern(Chaser& chaser, int pattern) {
   return qt::runGuarded([&] { (chaser.*Chaser::kClickOfPattern.at(pattern))(); });
 }
 
+QString patternAction(int pattern) {
+  return pattern == 0 ? "stop" : "pattern" + QString::number(pattern);
+}
+
 ChaserBus::ChaserBus(Chaser& chaser, QWidget& window) : chaser_(chaser) {
   dbus::ApplicationHooks application{[&window] {
                                        if (!qt::runsHeadless()) qt::bringToFront(window);
                                      },
                                      {}};
   for (int pattern = 0; pattern <= Chaser::kPatternCount; ++pattern) {
-    const QString action = pattern == 0 ? "stop" : "pattern" + QString::number(pattern);
-    application.actions[action] = [this, pattern] { click(pattern); };
+    application.actions[patternAction(pattern)] = [this, pattern] { click(pattern); };
   }
   object_ = std::make_unique<dbus::BusObject>(
       dbus::kChaserBus,

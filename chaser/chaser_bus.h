@@ -14,6 +14,10 @@ namespace velmo::chaser {
 // ending.
 bool clickPattern(Chaser& chaser, int pattern);
 
+// The org.freedesktop.Application action of pattern 1 to 3 ("pattern1"), or
+// of "Deaktiver" for 0 ("stop").
+QString patternAction(int pattern);
+
 // The chaser on the session bus: org.velmo.Chaser1 (Start, Stop and the
 // property Pattern) and org.freedesktop.Application (Activate brings the
 // window to the front; the actions "pattern1", "pattern2", "pattern3" and

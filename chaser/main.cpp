@@ -33,14 +33,17 @@ int main(int argc, char* argv[]) {
     chaser = std::make_unique<chaser::Chaser>(timers->scheduler(), *port, programFolder());
     window = std::make_unique<chaser::Form1>(*chaser);
     bus = std::make_unique<chaser::ChaserBus>(*chaser, *window);
-    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), "chaser")) {
+    // A chaser that runs already starts the pattern asked for, as its action.
+    const auto option = commandLine.value(chaser::kPatternOption.name);
+    const int pattern = option ? *option->data() - '0' : 0;
+    const QString action = pattern ? chaser::patternAction(pattern) : "";
+    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), "chaser",
+                                 action)) {
       return nullptr;
     }
     qt::closeOnTerminationSignals(*window);
     chaser->Form_Load();
-    if (const auto pattern = commandLine.value(chaser::kPatternOption.name)) {
-      (*chaser.*chaser::Chaser::kClickOfPattern.at(*pattern->data() - '0'))();
-    }
+    if (pattern) (*chaser.*chaser::Chaser::kClickOfPattern.at(pattern))();
     return window.get();
   });
 }

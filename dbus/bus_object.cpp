@@ -65,6 +65,36 @@ QDBusMessage errorReply(const QDBusMessage& message, const BusError& error) {
   return message.createErrorReply(error.name, error.message);
 }
 
+// The arguments of the standard interfaces' methods, as D-Bus signatures and
+// in words.
+struct StandardMethod {
+  const char* interface;
+  const char* member;
+  const char* signature;
+  const char* expected;
+};
+const StandardMethod kStandardMethods[] = {
+    {"org.freedesktop.DBus.Properties", "Get", "ss", "an interface and a property name (s, s)"},
+    {"org.freedesktop.DBus.Properties", "GetAll", "s", "an interface name (s)"},
+    {"org.freedesktop.DBus.Properties", "Set", "ssv",
+     "an interface, a property name and a value (s, s, v)"},
+    {"org.freedesktop.Application", "Activate", "a{sv}", "platform data (a{sv})"},
+    {"org.freedesktop.Application", "ActivateAction", "sava{sv}",
+     "an action name, its parameter and platform data (s, av, a{sv})"},
+    {"org.freedesktop.Application", "Open", "asa{sv}", "URIs and platform data (as, a{sv})"},
+};
+
+// The refusal of a standard method called with arguments of other types.
+std::optional<BusError> wrongStandardArguments(const QDBusMessage& message) {
+  for (const StandardMethod& method : kStandardMethods) {
+    if (message.interface() != method.interface || message.member() != method.member) continue;
+    if (message.signature() == method.signature) return std::nullopt;
+    return invalidArgument(message.member() + " takes " + method.expected +
+                           ", not arguments of D-Bus type \"" + message.signature() + "\".");
+  }
+  return std::nullopt;
+}
+
 QDBusMessage unknownMethod(const QDBusMessage& message) {
   return message.createErrorReply(QDBusError::UnknownMethod,
                                   "No method " + message.member() + " in interface " +
@@ -132,6 +162,9 @@ QDBusMessage BusObject::answer(const QDBusMessage& message) {
         "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n" +
         QString(kStandardInterfaces) + introspection_ + "\n</node>\n");
+  }
+  if (const std::optional<BusError> error = wrongStandardArguments(message)) {
+    return errorReply(message, *error);
   }
   if (interface == kPropertiesInterface) return answerProperties(message);
   if (interface == kApplicationInterface) return answerApplication(message);

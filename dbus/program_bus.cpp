@@ -19,10 +19,14 @@ void say(std::string_view programName, const QString& line) {
                line.toUtf8().constData());
 }
 
-// Asks the instance that owns name to bring its window back.
-void activateRunningInstance(QDBusConnection& bus, const QString& name, const BusAddress& program) {
-  QDBusMessage activate = QDBusMessage::createMethodCall(name, text(program.path),
-                                                         "org.freedesktop.Application", "Activate");
+// Asks the instance that owns name to run action, or to bring its window
+// back when action is empty.
+void activateRunningInstance(QDBusConnection& bus, const QString& name, const BusAddress& program,
+                             const QString& action) {
+  QDBusMessage activate =
+      QDBusMessage::createMethodCall(name, text(program.path), "org.freedesktop.Application",
+                                     action.isEmpty() ? "Activate" : "ActivateAction");
+  if (!action.isEmpty()) activate << action << QVariant::fromValue(QVariantList());
   activate << QVariantMap();
   activate.setAutoStartService(false);
   bus.call(activate, QDBus::Block, 5000);
@@ -31,7 +35,7 @@ void activateRunningInstance(QDBusConnection& bus, const QString& name, const Bu
 }  // namespace
 
 bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
-                       std::string_view programName) {
+                       std::string_view programName, const QString& action) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     say(programName, "remote control is off: no session bus (" + bus.lastError().message() + ")");
@@ -44,8 +48,10 @@ bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::
                                        QDBusConnectionInterface::DontAllowReplacement);
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) return true;
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
-    activateRunningInstance(bus, name, program);
-    say(programName, "already running as " + name + " on the session bus: brought it to the front");
+    activateRunningInstance(bus, name, program, action);
+    say(programName,
+        "already running as " + name + " on the session bus: " +
+            (action.isEmpty() ? "brought it to the front" : "passed " + action + " on to it"));
     return false;
   }
   say(programName, "remote control is off: the session bus refused the name " + name + " (" +

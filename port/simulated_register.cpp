@@ -65,6 +65,8 @@ std::optional<PortSetting> parseSimulated(std::optional<std::string_view> path,
     return SimulatedSetting{{defaultRegisterPath(environment), RegisterLocation::Folder::kPrivate}};
   }
   if (path->empty()) return std::nullopt;
+  // The default register by its path is the default register.
+  if (*path == defaultRegisterPath(environment)) return parseSimulated(std::nullopt, environment);
   return SimulatedSetting{{std::string(*path), RegisterLocation::Folder::kExisting}};
 }
 

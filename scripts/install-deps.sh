@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libieee1284-3-dev
   libola-dev ola ola-python
   libgtest-dev googletest
-  xvfb xauth xdotool x11-utils icewm dbus-daemon
+  xvfb xauth xdotool x11-utils icewm dbus-daemon libglib2.0-bin jq
   clang libclang-rt-14-dev llvm clang-format
   dpkg-dev lintian desktop-file-utils
 )

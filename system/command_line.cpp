@@ -36,19 +36,25 @@ const ProgramOption* programOption(std::string_view argument,
 }
 
 CommandLineRequest usageError(std::string problem) {
-  return {CommandLineRequest::Action::UsageError, {}, {}, std::move(problem)};
+  return {CommandLineRequest::Action::UsageError, {}, {}, {}, std::move(problem)};
 }
 
 void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage& usage) {
-  stream << "Usage: " << name << " [OPTION]...\n" << usage.summary << "\nOptions:\n";
-  const auto printOption = [&](std::string option, std::string_view help) {
-    stream << "  " << option << std::string(option.size() < 12 ? 12 - option.size() : 1, ' ')
-           << help << '\n';
+  stream << "Usage: " << name << " [OPTION]..." << (usage.operands.empty() ? "" : " ")
+         << usage.operands << '\n'
+         << usage.summary << "\nOptions:\n";
+  // Every help text starts in one column, two blanks after the longest option.
+  const auto written = [](const ProgramOption& option) {
+    return std::string(option.name) +
+           (option.valueName.empty() ? "" : " " + std::string(option.valueName));
   };
-  for (const ProgramOption& option : usage.options) {
-    const std::string value = option.valueName.empty() ? "" : " " + std::string(option.valueName);
-    printOption(std::string(option.name) + value, option.help);
-  }
+  std::size_t column = 12;
+  for (const ProgramOption& option : usage.options)
+    column = std::max(column, written(option).size() + 2);
+  const auto printOption = [&](const std::string& option, std::string_view help) {
+    stream << "  " << option << std::string(column - option.size(), ' ') << help << '\n';
+  };
+  for (const ProgramOption& option : usage.options) printOption(written(option), option.help);
   printOption("--help", "show this help and exit");
   printOption("--version", "show the version and exit");
   stream << "Qt's options (-platform NAME, -display DISPLAY ...) are passed on to Qt.\n";
@@ -62,7 +68,8 @@ std::string_view programName(int argc, const char* const* argv) {
 }  // namespace
 
 CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
-                                    std::span<const ProgramOption> programOptions) {
+                                    std::span<const ProgramOption> programOptions,
+                                    bool takesOperands) {
   CommandLineRequest request;
   bool help = false;
   bool version = false;
@@ -84,6 +91,8 @@ CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
     } else if (isOneOf(argument, kQtOptionsWithValue)) {
       if (++i == arguments.size())
         return usageError("option " + std::string(argument) + " needs a value");
+    } else if (takesOperands && !argument.starts_with('-')) {
+      request.operands.push_back(argument);
     } else if (!isOneOf(argument, kQtFlags)) {
       return usageError((argument.starts_with('-') ? "unknown option " : "unexpected argument ") +
                         std::string(argument));
@@ -109,23 +118,28 @@ std::optional<std::string_view> CommandLineOutcome::value(std::string_view optio
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,
                                      std::ostream& out, std::ostream& err) {
   const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
-  CommandLineRequest request = parseCommandLine(arguments, usage.options);
+  CommandLineRequest request = parseCommandLine(arguments, usage.options, !usage.operands.empty());
+  if (request.action == CommandLineRequest::Action::Run && usage.check) {
+    if (std::string problem = usage.check(request); !problem.empty())
+      request = usageError(std::move(problem));
+  }
   const std::string_view name = programName(argc, argv);
   switch (request.action) {
     case CommandLineRequest::Action::ShowHelp:
       printUsage(out, name, usage);
-      return {0, {}, {}};
+      return {0, {}, {}, {}};
     case CommandLineRequest::Action::ShowVersion:
       out << name << " (Velmo) " << VELMO_VERSION << '\n';
-      return {0, {}, {}};
+      return {0, {}, {}, {}};
     case CommandLineRequest::Action::UsageError:
       err << name << ": " << request.problem << '\n';
       printUsage(err, name, usage);
-      return {kUsageErrorStatus, {}, {}};
+      return {kUsageErrorStatus, {}, {}, {}};
     case CommandLineRequest::Action::Run:
       break;
   }
-  return {std::nullopt, std::move(request.options), std::move(request.values)};
+  return {std::nullopt, std::move(request.options), std::move(request.values),
+          std::move(request.operands)};
 }
 
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage) {

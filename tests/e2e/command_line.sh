@@ -12,7 +12,7 @@ run() {
     >"$out/stdout" 2>"$out/stderr" </dev/null || status=$?
 }
 
-for program in chaser switchpanel portmonitor; do
+for program in chaser switchpanel portmonitor velmo; do
   run "$program" --help
   [[ $status -eq 0 ]] || fail "$program --help ended with $status: $(cat "$out/stderr")"
   grep -q "^Usage: $program \[OPTION\]" "$out/stdout" || fail "$program --help printed: $(cat "$out/stdout")"

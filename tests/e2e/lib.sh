@@ -79,14 +79,16 @@ _start_icewm() {
 _tray_present() { xdotool search --name '^SystemTray$' >/dev/null 2>&1; }
 _wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# start_session_bus: a private D-Bus session bus for this test, exported in
-# DBUS_SESSION_BUS_ADDRESS. It starts no services of its own.
+# start_session_bus [SERVICE_FOLDER]: a private D-Bus session bus for this
+# test, exported in DBUS_SESSION_BUS_ADDRESS. It starts no services of its
+# own, only those of SERVICE_FOLDER's .service files when given.
 start_session_bus() {
   command -v dbus-daemon >/dev/null || fail "dbus-daemon is not installed"
   cat >"$WORK/session-bus.conf" <<CONF
 <busconfig>
   <type>session</type>
   <listen>unix:path=$WORK/session-bus</listen>
+  ${1:+<servicedir>$1</servicedir>}
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>

@@ -4,7 +4,8 @@
 # the icon does nothing, a double-click or the icon's menu entry
 # "Gjenopprett" brings the window back in its normal state at its place and
 # removes the icon, and closing leaves no icon. The port sees only the
-# start-up write throughout.
+# start-up write throughout. Started with --minimized, the panel shows its
+# icon alone.
 E2E_WM=icewm
 source "$E2E_LIB"
 e2e_setup
@@ -83,4 +84,10 @@ wait "$LAST_PID" || fail "switchpanel ended with status $?: $(cat "$WORK/switchp
 no_icon || fail "an icon was left behind after closing"
 
 [[ "$(trace_events)" == "out 888 0" ]] || fail "the tray touched the port"
+
+# Started with --minimized, the panel goes straight into the notification area.
+start_program "$WORK/switchpanel/switchpanel" --minimized
+wait_until 10 icon_docked || fail "switchpanel --minimized docked $(icon_count) icons"
+sleep 0.3 # room for a window to be mapped
+[[ -z $(xdotool search --onlyvisible --name "$PANEL_TITLE") ]] || fail "switchpanel --minimized mapped its window"
 echo "switchpanel tray ok"

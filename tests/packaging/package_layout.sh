@@ -30,6 +30,8 @@ expect_files velmo "./opt/velmo/chaser
 ./opt/velmo/libvelmoport.so
 ./opt/velmo/portmonitor
 ./opt/velmo/switchpanel
+./opt/velmo/velmo
+./usr/bin/velmo -> /opt/velmo/velmo
 ./usr/bin/velmo-chaser -> /opt/velmo/chaser
 ./usr/bin/velmo-portmonitor -> /opt/velmo/portmonitor
 ./usr/bin/velmo-switchpanel -> /opt/velmo/switchpanel
@@ -48,6 +50,7 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/share/man/man1/velmo-chaser.1.gz
 ./usr/share/man/man1/velmo-portmonitor.1.gz
 ./usr/share/man/man1/velmo-switchpanel.1.gz
+./usr/share/man/man1/velmo.1.gz
 ./usr/share/velmo/Velmo.ini
 ./usr/share/velmo/Velmo1.ini"
 root="$WORK/velmo"

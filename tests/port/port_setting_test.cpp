@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "port/simulated_register.h"
 #include "tests/support/temp_folder.h"
 
@@ -26,12 +28,19 @@ TEST(DefaultRegisterPath, IsInTheRuntimeFolderOrElseInAFolderOfTheUserUnderTmp) 
 struct ValidSetting {
   const char* value;
   PortSetting setting;
+  std::string target;  // its canonical name
 };
 
 class ValidPortSetting : public ::testing::TestWithParam<ValidSetting> {};
 
-TEST_P(ValidPortSetting, IsTakenApart) {
+TEST_P(ValidPortSetting, IsTakenApartAndNamed) {
   EXPECT_EQ(parsePortSetting(withPort(GetParam().value)), GetParam().setting);
+  EXPECT_EQ(targetName(GetParam().setting), GetParam().target);
+}
+
+TEST(PortTarget, ARelativeRegisterIsNamedByItsAbsolutePath) {
+  EXPECT_EQ(targetName(parsePortSetting(withPort("sim:here/port"))),
+            "sim:" + std::filesystem::current_path().string() + "/here/port");
 }
 
 const RegisterLocation kDefault{"/run/user/1000/velmo/port-888", Folder::kPrivate};
@@ -43,17 +52,23 @@ RegisterLocation olaRegister(const char* name) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, ValidPortSetting,
     ::testing::Values(
-        ValidSetting{"", SimulatedSetting{kDefault}},
-        ValidSetting{"sim", SimulatedSetting{kDefault}},
+        ValidSetting{"", SimulatedSetting{kDefault}, ""},
+        ValidSetting{"sim", SimulatedSetting{kDefault}, ""},
+        ValidSetting{"sim:/run/user/1000/velmo/port-888", SimulatedSetting{kDefault}, ""},
         ValidSetting{"sim:/srv/show/register",
-                     SimulatedSetting{{"/srv/show/register", Folder::kExisting}}},
-        ValidSetting{"hw:parport0", HardwareSetting{"parport0", kDefault}},
-        ValidSetting{"hw:0x378", HardwareSetting{"0x378", kDefault}},
-        ValidSetting{"ola:1", OlaSetting{{1, 1, 9010}, olaRegister("ola-1-1-9010")}},
-        ValidSetting{"ola:0:505", OlaSetting{{0, 505, 9010}, olaRegister("ola-0-505-9010")}},
+                     SimulatedSetting{{"/srv/show/register", Folder::kExisting}},
+                     "sim:/srv/show/register"},
+        ValidSetting{"hw:parport0", HardwareSetting{"parport0", kDefault}, "hw:parport0"},
+        ValidSetting{"hw:0x378", HardwareSetting{"0x378", kDefault}, "hw:0x378"},
+        ValidSetting{"ola:1", OlaSetting{{1, 1, 9010}, olaRegister("ola-1-1-9010")},
+                     "ola:1:1@9010"},
+        ValidSetting{"ola:0:505", OlaSetting{{0, 505, 9010}, olaRegister("ola-0-505-9010")},
+                     "ola:0:505@9010"},
         ValidSetting{"ola:2147483647:17@1",
-                     OlaSetting{{2147483647, 17, 1}, olaRegister("ola-2147483647-17-1")}},
-        ValidSetting{"ola:007@65535", OlaSetting{{7, 1, 65535}, olaRegister("ola-7-1-65535")}}));
+                     OlaSetting{{2147483647, 17, 1}, olaRegister("ola-2147483647-17-1")},
+                     "ola:2147483647:17@1"},
+        ValidSetting{"ola:007@65535", OlaSetting{{7, 1, 65535}, olaRegister("ola-7-1-65535")},
+                     "ola:7:1@65535"}));
 
 class InvalidPortSetting : public ::testing::TestWithParam<const char*> {};
 

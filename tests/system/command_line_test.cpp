@@ -60,6 +60,21 @@ TEST(CommandLineTest, AnOptionOfAnotherProgramIsUnknown) {
   EXPECT_EQ(parseCommandLine(arguments, {}).action, Action::UsageError);
 }
 
+TEST(CommandLineTest, OperandsAmongTheOptionsGoToTheProgramsCheckOfTheWholeLine) {
+  const ProgramUsage usage{"Does a thing.\n", kOptions, "WORD",
+                           [](const CommandLineRequest& request) -> std::string {
+                             return request.operands.size() == 1 ? "" : "one WORD, please";
+                           }};
+  std::ostringstream out, err;
+  const char* const twoWords[] = {"thing", "a", "--watch", "b"};
+  EXPECT_EQ(handleCommandLine(4, twoWords, usage, out, err).exitStatus, kUsageErrorStatus);
+  EXPECT_EQ(err.str().rfind("thing: one WORD, please\nUsage: thing [OPTION]... WORD\n", 0), 0u);
+  const char* const oneWord[] = {"thing", "--pattern", "1", "a", "--watch"};
+  const CommandLineOutcome run = handleCommandLine(5, oneWord, usage, out, err);
+  EXPECT_EQ(run.operands, (std::vector<std::string_view>{"a"}));
+  EXPECT_EQ(run.options, (std::vector<std::string_view>{"--pattern", "--watch"}));
+}
+
 struct Outcome {
   CommandLineOutcome result;
   std::string out;
@@ -78,7 +93,7 @@ TEST(CommandLineTest, HelpAndVersionPrintOnStandardOutputAndEndTheProgram) {
   const Outcome help = handle({"/opt/velmo/thing", "--help"});
   EXPECT_EQ(help.result.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("Usage: thing [OPTION]...\nDoes a thing.\n", 0), 0u) << help.out;
-  EXPECT_NE(help.out.find("  --watch     watch in the terminal\n"), std::string::npos);
+  EXPECT_NE(help.out.find("  --watch      watch in the terminal\n"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
   const Outcome version = handle({"velmo-thing", "--version"});

@@ -1,0 +1,124 @@
+#include "tools/velmo/command.h"
+
+#include <array>
+#include <optional>
+
+namespace velmo::cli {
+namespace {
+
+// A word of a command that stands for a value, and how to read it.
+struct Placeholder {
+  std::string_view name;  // as the command forms write it
+  std::string_view rule;  // for a value it does not take
+  std::optional<unsigned> (*read)(std::string_view word);
+};
+
+template <unsigned kLow, unsigned kHigh>
+std::optional<unsigned> numberIn(std::string_view word) {
+  if (word.size() != 1 || word[0] < '0' || word[0] > '9') return std::nullopt;
+  const auto number = static_cast<unsigned>(word[0] - '0');
+  if (number < kLow || number > kHigh) return std::nullopt;
+  return number;
+}
+
+std::optional<unsigned> onOrOff(std::string_view word) {
+  if (word == "on") return 1;
+  if (word == "off") return 0;
+  return std::nullopt;
+}
+
+constexpr Placeholder kPlaceholders[] = {
+    {"PATTERN", "PATTERN must be 1, 2 or 3", numberIn<1, 3>},
+    {"LINE", "LINE must be 1 to 8", numberIn<1, 8>},
+    {"STATE", "STATE must be on or off", onOrOff},
+};
+
+// A command's words: fixed words, then placeholders; "" fills the rest.
+struct CommandForm {
+  Action action;
+  std::array<std::string_view, 3> words;
+};
+
+constexpr CommandForm kForms[] = {
+    {Action::kChaserStart, {"chaser", "start", "PATTERN"}},
+    {Action::kChaserStop, {"chaser", "stop", ""}},
+    {Action::kSetLine, {"line", "LINE", "STATE"}},
+    {Action::kStatus, {"status", "", ""}},
+};
+
+const Placeholder* placeholder(std::string_view word) {
+  for (const Placeholder& each : kPlaceholders)
+    if (each.name == word) return &each;
+  return nullptr;
+}
+
+std::string joined(std::span<const std::string_view> words) {
+  std::string text;
+  for (const std::string_view word : words) {
+    if (word.empty()) break;
+    text += (text.empty() ? "" : " ") + std::string(word);
+  }
+  return text;
+}
+
+// Whether the operands begin with all of the form's fixed words.
+bool beginsWithFixedWords(const CommandForm& form, std::span<const std::string_view> operands) {
+  std::size_t matched = 0;
+  for (const std::string_view word : form.words) {
+    if (word.empty() || placeholder(word)) return true;
+    if (matched == operands.size() || operands[matched] != word) return false;
+    ++matched;
+  }
+  return true;
+}
+
+std::string unknownCommand(std::span<const std::string_view> operands) {
+  std::string forms;
+  for (const CommandForm& form : kForms) forms += (forms.empty() ? "" : ", ") + joined(form.words);
+  const std::string given = joined(operands);
+  return (given.empty() ? "no command given" : "unknown command " + given) + "; the commands are " +
+         forms;
+}
+
+// The operands read as form, whose fixed words they begin with.
+std::variant<Command, std::string> readAs(const CommandForm& form,
+                                          std::span<const std::string_view> operands) {
+  Command command{form.action, {}, false};
+  std::size_t next = 0;
+  for (const std::string_view word : form.words) {
+    if (word.empty()) break;
+    const Placeholder* value = placeholder(word);
+    if (!value) {
+      ++next;
+      continue;
+    }
+    if (next == operands.size())
+      return joined(form.words) + ": " + std::string(word) + " is missing";
+    const std::optional<unsigned> read = value->read(operands[next++]);
+    if (!read) return joined(operands.first(next)) + ": " + std::string(value->rule);
+    command.arguments.push_back(*read);
+  }
+  if (next < operands.size()) {
+    return "unexpected argument " + std::string(operands[next]) + " after " +
+           joined(operands.first(next));
+  }
+  return command;
+}
+
+}  // namespace
+
+std::variant<Command, std::string> readCommand(std::span<const std::string_view> operands,
+                                               bool json) {
+  for (const CommandForm& form : kForms) {
+    if (!beginsWithFixedWords(form, operands)) continue;
+    auto command = readAs(form, operands);
+    if (auto* read = std::get_if<Command>(&command)) {
+      if (json && read->action != Action::kStatus) return "--json goes with status only";
+      read->json = json;
+    }
+    return command;
+  }
+  return unknownCommand(operands);
+}
+
+}  // namespace velmo::cli

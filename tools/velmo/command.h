@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace velmo::cli {
+
+// What a velmo command line asks of the programs.
+enum class Action { kChaserStart, kChaserStop, kSetLine, kStatus };
+
+struct Command {
+  Action action = Action::kStatus;
+  // kChaserStart: {pattern 1..3}; kSetLine: {line 1..8, 1 for on or 0 for off}.
+  std::vector<unsigned> arguments;
+  bool json = false;  // kStatus only: one JSON object instead of text
+};
+
+// Reads the operands of a command line ("chaser", "start", "2") and whether
+// --json was given: the command, or what is wrong with them as the problem
+// of a usage error ("line 9 on: LINE must be 1 to 8").
+std::variant<Command, std::string> readCommand(std::span<const std::string_view> operands,
+                                               bool json);
+
+}  // namespace velmo::cli
