@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   std::printf("%8s %14s %10s %14s %10s %14s\n", "file MB", "chaser ms", "ms/MB", "panel ms",
               "ms/MB", "peak RSS MB");
   for (const std::size_t mb : sizes) {
-    rel::TempFolder folder;
+    velmo::TempFolder folder;
     rel::writeWithFiller(folder / "Velmo1.ini", mb * kMegabyte,
                          rel::chaserSettings(rel::exampleIntervalTexts()));
     rel::writeWithFiller(folder / "Velmo.ini", mb * kMegabyte,

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -46,7 +46,7 @@ class ReadIniStringTest : public ::testing::Test {
     return bytes.str();
   }
 
-  test::TempFolder folder;
+  TempFolder folder;
   std::string path = IniPath(folder.path(), "Velmo.ini");
 };
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -59,7 +59,7 @@ class FollowingPortTest : public ::testing::Test {
     return std::make_unique<FollowingPort>(std::move(owned), temp / "reg", false, refresh);
   }
 
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   // Longer than any test: refreshing never interferes.
   std::chrono::milliseconds refresh{std::chrono::hours(1)};
 };

@@ -7,7 +7,7 @@
 
 #include "port/ieee1284_lines.h"
 #include "port/simulated_register.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -48,7 +48,7 @@ class HardwarePortTest : public ::testing::Test {
     return SimulatedRegister(temp / "mirror", SimulatedRegister::Folder::kExisting).peek();
   }
 
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   std::vector<std::uint8_t> written;
 };
 

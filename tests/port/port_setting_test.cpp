@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "port/simulated_register.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRange{"ola:1:1@65536", "RPCPORT must be 1 to 65535"}));
 
 TEST(PortBackendFactory, SimulatedSettingGivesTheRegisterAtItsPath) {
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   const auto backend =
       makePortBackend(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
   backend->writeData(0x99);
@@ -132,7 +132,7 @@ TEST(PortBackendFactory, SimulatedSettingGivesTheRegisterAtItsPath) {
 
 TEST(PortBackendFactory, HardwareThatIsNotThereIsAClearError) {
   if (access("/dev/parport0", F_OK) == 0) GTEST_SKIP() << "this machine has a parallel port";
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   try {
     makePortBackend(parsePortSetting({"hw:parport0", "", temp.path(), geteuid()}));
     ADD_FAILURE() << "opened parport0";

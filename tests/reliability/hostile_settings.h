@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "port_client/port.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 // Settings files as hostile users and file systems make them, written to a
 // fresh folder: shared by the reliability tests and the read benchmark.
@@ -24,8 +24,6 @@ class NullPort final : public Port {
   void writeByte(int, std::uint8_t) override {}
   std::uint8_t readByte(int) override { return 0; }
 };
-
-using velmo::test::TempFolder;
 
 // The chaser's section and key of timer 1..24: "timer<N>" and "tiden<N-1>",
 // "tiden" alone for timer 1.
