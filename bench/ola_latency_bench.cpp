@@ -244,10 +244,7 @@ int run(int argc, char** argv) {
   OlaFrameRecorder recorder(options.rpcPort, 1);
   qt::RealTimeTimerDriver driver;
   StampedLibraryPort port(VELMO_PORT_LIBRARY);
-  chaser::Chaser chaser(driver.scheduler(), port, "",
-                        [](const std::string& section, const std::string&, const std::string&) {
-                          return exampleSetting(section);
-                        });
+  chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
   chaser.Form_Load();
 
   const double seconds = static_cast<double>(options.span.count()) / 1000;

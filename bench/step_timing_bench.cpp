@@ -203,10 +203,7 @@ VariantFigures measureRealTime(const Options& options, bool withIdle) {
   int wakeups = 0;  // every wake-up, the early ones before each due instant included
   QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
                    [&] { ++wakeups; });
-  chaser::Chaser chaser(driver.scheduler(), port, "",
-                        [](const std::string& section, const std::string&, const std::string&) {
-                          return exampleSetting(section);
-                        });
+  chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
   chaser.Form_Load();
 
   VariantFigures figures;
