@@ -1,42 +1,49 @@
 #include "bench/example_cascade.h"
 
 #include <algorithm>
-#include <array>
+
+#include "chaser/chaser.h"
 
 namespace velmo::bench {
 
+using chaser::Chaser;
 using std::chrono::milliseconds;
 
-milliseconds exampleInterval(int number) {
-  static constexpr std::array<int, 8> kLater = {130, 260, 380, 500, 700, 900, 500, 620};
-  if (number >= 1 && number <= 16) return milliseconds{100 * number};
-  if (number >= 17 && number <= 24) return milliseconds{kLater[number - 17]};
-  return milliseconds{0};
+std::string exampleSetting(const std::string& section, const std::string& key, const std::string&) {
+  for (int number = 1; number <= Chaser::kTimerCount; ++number)
+    if (section == Chaser::intervalSection(number) && key == Chaser::intervalKey(number))
+      return std::to_string(Chaser::exampleInterval(number));
+  return "";
 }
 
-std::string exampleSetting(const std::string& section) {
-  const std::string prefix = "timer";
-  if (section.rfind(prefix, 0) != 0) return "";
-  return std::to_string(exampleInterval(std::stoi(section.substr(prefix.size()))).count());
-}
+namespace {
 
-PatternGroup pattern1() {
+// Timers first ... last with the bytes each writes when it fires.
+PatternGroup groupOf(int first, int last) {
   PatternGroup group;
-  for (int number = 1; number <= 8; ++number) {
-    group.timers.push_back({number, {static_cast<std::uint8_t>(1 << (number - 1))}});
+  for (int number = first; number <= last; ++number) {
+    StepTimer timer{number, {static_cast<std::uint8_t>(Chaser::stepByte(number))}};
+    if (number == 20) timer.bytes.insert(timer.bytes.begin(), 0);  // clears the centre pair first
+    group.timers.push_back(timer);
   }
   return group;
 }
 
+}  // namespace
+
+PatternGroup pattern1() {
+  return groupOf(1, 8);
+}
+
 PatternGroup pattern3() {
-  return {{{17, {24}}, {18, {0}}, {19, {24}}, {20, {0, 231}}, {21, {0}}, {22, {231}}}};
+  return groupOf(17, 22);
 }
 
 CycleSchedule scheduleOf(const PatternGroup& group) {
-  CycleSchedule schedule{exampleInterval(group.timers.back().number), {}};
+  CycleSchedule schedule{milliseconds{Chaser::exampleInterval(group.timers.back().number)}, {}};
   for (const StepTimer& timer : group.timers) {
     for (std::uint8_t value : timer.bytes) {
-      schedule.writes.push_back({exampleInterval(timer.number), value});
+      schedule.writes.push_back({milliseconds{Chaser::exampleInterval(timer.number)}, value});
     }
   }
   std::stable_sort(

@@ -7,13 +7,10 @@
 
 namespace velmo::bench {
 
-// Interval of step timer `number` in the example settings: Timer1 ... Timer16
-// 100 ms times the number, Timer17 ... Timer22 130, 260, 380, 500, 700, 900,
-// Timer23 and Timer24 500 and 620.
-std::chrono::milliseconds exampleInterval(int number);
-
-// The settings text of section "timerN" (any key) for the example intervals.
-std::string exampleSetting(const std::string& section);
+// The example settings as a settings lookup: each step timer's own section
+// and key give its example interval; anything else is "".
+std::string exampleSetting(const std::string& section, const std::string& key,
+                           const std::string& path);
 
 // A step timer of a pattern and the bytes its handler writes, in order.
 struct StepTimer {

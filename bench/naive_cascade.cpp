@@ -1,6 +1,6 @@
 #include "bench/naive_cascade.h"
 
-#include <chrono>
+#include "chaser/chaser.h"
 
 namespace velmo::bench {
 
@@ -8,7 +8,7 @@ NaiveCascade::NaiveCascade(Port& port, const PatternGroup& group) : port_(port),
   for (std::size_t index = 0; index < group_.timers.size(); ++index) {
     auto timer = std::make_unique<QTimer>();
     timer->setSingleShot(true);
-    timer->setInterval(exampleInterval(group_.timers[index].number));
+    timer->setInterval(chaser::Chaser::exampleInterval(group_.timers[index].number));
     QObject::connect(timer.get(), &QTimer::timeout, [this, index] { fire(index); });
     timers_.push_back(std::move(timer));
   }

@@ -63,18 +63,18 @@ OlaFrameRecorder::~OlaFrameRecorder() {
   client_->Stop();
 }
 
-std::vector<PortWrite> OlaFrameRecorder::frames() const {
+std::vector<StampedWrite> OlaFrameRecorder::frames() const {
   const std::lock_guard lock(mutex_);
   return frames_;
 }
 
-std::optional<PortWrite> OlaFrameRecorder::waitFor(Instant since,
-                                                   const std::function<bool(std::uint8_t)>& fits) {
+std::optional<StampedWrite> OlaFrameRecorder::waitFor(
+    Instant since, const std::function<bool(std::uint8_t)>& fits) {
   std::unique_lock lock(mutex_);
-  std::optional<PortWrite> found;
+  std::optional<StampedWrite> found;
   arrived_.wait_for(lock, std::chrono::seconds(5), [&] {
-    for (const PortWrite& frame : frames_) {
-      if (frame.at >= since && fits(frame.value)) {
+    for (const StampedWrite& frame : frames_) {
+      if (frame.done >= since && fits(frame.value)) {
         found = frame;
         return true;
       }
@@ -91,7 +91,7 @@ void OlaFrameRecorder::takeFrame(const ola::client::DMXMetadata&, const ola::Dmx
     if (data.Get(line) > 127) byte |= static_cast<std::uint8_t>(1 << line);
   }
   const std::lock_guard lock(mutex_);
-  frames_.push_back(writeAt(at, byte));
+  frames_.push_back({byte, std::nullopt, at, at});
   arrived_.notify_all();
 }
 

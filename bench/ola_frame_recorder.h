@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/recording_port.h"
+#include "bench/stamping_port.h"
 #include "timers/clock.h"
 
 namespace ola {
@@ -28,18 +28,10 @@ class TCPSocket;
 
 namespace velmo::bench {
 
-// A byte written to the port, or received in a frame, with its instant.
-using PortWrite = test::PortAccess;
-
-// The write of value at `at`.
-inline PortWrite writeAt(Instant at, std::uint8_t value) {
-  return {PortWrite::Direction::kOut, kDataPort, value, at};
-}
-
 // A client of olad registered for a universe, as a lighting node would be:
 // on a thread of its own, it stamps every frame olad sends with
 // CLOCK_MONOTONIC and keeps it as the byte of its first eight channels
-// (bit N-1 set when channel N is above 127).
+// (bit N-1 set when channel N is above 127), called and done on arrival.
 class OlaFrameRecorder {
  public:
   // Connects to olad on rpcPort of this machine, registers for universe
@@ -50,11 +42,11 @@ class OlaFrameRecorder {
   OlaFrameRecorder(const OlaFrameRecorder&) = delete;
   OlaFrameRecorder& operator=(const OlaFrameRecorder&) = delete;
 
-  std::vector<PortWrite> frames() const;
+  std::vector<StampedWrite> frames() const;
 
   // The first frame since `since` (CLOCK_MONOTONIC) that fits, waiting up to
   // 5 s for it.
-  std::optional<PortWrite> waitFor(Instant since, const std::function<bool(std::uint8_t)>& fits);
+  std::optional<StampedWrite> waitFor(Instant since, const std::function<bool(std::uint8_t)>& fits);
 
  private:
   void takeFrame(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
@@ -62,7 +54,7 @@ class OlaFrameRecorder {
   MonotonicClock clock_;
   mutable std::mutex mutex_;
   std::condition_variable arrived_;
-  std::vector<PortWrite> frames_;
+  std::vector<StampedWrite> frames_;
   std::unique_ptr<ola::io::SelectServer> selectServer_;
   std::unique_ptr<ola::network::TCPSocket> socket_;
   std::unique_ptr<ola::client::OlaClient> client_;

@@ -65,12 +65,13 @@ bool parse(int argc, char** argv, Options& options) {
 class StampedLibraryPort final : public Port {
  public:
   explicit StampedLibraryPort(std::string libraryPath) : library_(std::move(libraryPath)) {}
-  const std::vector<PortWrite>& writes() const { return writes_; }
+  const std::vector<StampedWrite>& writes() const { return writes_; }
   void clear() { writes_.clear(); }
 
  protected:
   void writeByte(int port, std::uint8_t value) override {
-    writes_.push_back(writeAt(clock_.now(), value));
+    const Instant called = clock_.now();
+    writes_.push_back({value, std::nullopt, called, called});
     library_.PortOut(port, value);
   }
   std::uint8_t readByte(int port) override {
@@ -80,27 +81,17 @@ class StampedLibraryPort final : public Port {
  private:
   MonotonicClock clock_;
   LibraryPort library_;
-  std::vector<PortWrite> writes_;
+  std::vector<StampedWrite> writes_;
 };
 
 // The frames of a run: those from the click on that differ from the one
 // before, since olad also passes on the refreshes of an unchanged byte.
-std::vector<PortWrite> changes(const std::vector<PortWrite>& frames, Instant since) {
-  std::vector<PortWrite> result;
-  std::uint8_t last = 0;
-  for (const PortWrite& frame : frames) {
-    if (frame.at >= since && frame.value != last) result.push_back(frame);
-    last = frame.value;
-  }
-  return result;
-}
-
-// Writes or frames as the timing figures take them: each done at its instant.
-std::vector<StampedWrite> stamped(std::vector<PortWrite>::const_iterator begin,
-                                  std::vector<PortWrite>::const_iterator end) {
+std::vector<StampedWrite> changes(const std::vector<StampedWrite>& frames, Instant since) {
   std::vector<StampedWrite> result;
-  for (auto write = begin; write != end; ++write) {
-    result.push_back({write->value, std::nullopt, write->at, write->at});
+  std::uint8_t last = 0;
+  for (const StampedWrite& frame : frames) {
+    if (frame.done >= since && frame.value != last) result.push_back(frame);
+    last = frame.value;
   }
   return result;
 }
@@ -123,14 +114,12 @@ void measurePattern(const char* name, const std::function<void()>& click, const 
   port.clear();
   click();
   runEventLoop(span);
-  const Instant clicked = port.writes().front().at;
+  const Instant clicked = port.writes().front().called;
   const CycleSchedule schedule = scheduleOf(group);
-  printRow(
-      name, "port write",
-      measureTiming(schedule, clicked, stamped(port.writes().begin() + 1, port.writes().end())));
-  const std::vector<PortWrite> frames = changes(recorder.frames(), clicked);
+  printRow(name, "port write",
+           measureTiming(schedule, clicked, {port.writes().begin() + 1, port.writes().end()}));
   printRow("", "frame received",
-           measureTiming(schedule, clicked, stamped(frames.begin(), frames.end())));
+           measureTiming(schedule, clicked, changes(recorder.frames(), clicked)));
 }
 
 // A second program on the universe: a child process that writes each byte
@@ -199,8 +188,8 @@ void measureLatchWindow(StampedLibraryPort& port, const OtherProgram& other,
     const auto dark = recorder.waitFor(written, [](std::uint8_t byte) { return byte == 0; });
     if (!dark) break;
     call.push_back(toMs(taken - written));
-    stale.push_back(std::max(0.0, toMs(dark->at - taken)));
-    settled.push_back(toMs(dark->at - written));
+    stale.push_back(std::max(0.0, toMs(dark->done - taken)));
+    settled.push_back(toMs(dark->done - written));
   }
   if (stale.empty()) {
     std::printf("\nLatch window: no trial completed.\n");
@@ -244,10 +233,7 @@ int run(int argc, char** argv) {
   OlaFrameRecorder recorder(options.rpcPort, 1);
   qt::RealTimeTimerDriver driver;
   StampedLibraryPort port(VELMO_PORT_LIBRARY);
-  chaser::Chaser chaser(driver.scheduler(), port, "",
-                        [](const std::string& section, const std::string&, const std::string&) {
-                          return exampleSetting(section);
-                        });
+  chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
   chaser.Form_Load();
 
   const double seconds = static_cast<double>(options.span.count()) / 1000;

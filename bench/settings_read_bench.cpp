@@ -13,23 +13,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "chaser/chaser.h"
+#include "ini/settings_writer.h"
 #include "port_client/port.h"
 #include "switchpanel/switch_panel.h"
-#include "tests/reliability/hostile_settings.h"
+#include "system/temp_folder.h"
 #include "timers/virtual_timeline.h"
 
 namespace velmo::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-namespace rel = reliability;
-using rel::NullPort;
+using chaser::Chaser;
+
+// A port that goes nowhere.
+class NullPort final : public Port {
+ protected:
+  void writeByte(int, std::uint8_t) override {}
+  std::uint8_t readByte(int) override { return 0; }
+};
 
 constexpr int kRuns = 3;  // the fastest of these counts, once the file is in the page cache
 constexpr std::size_t kMegabyte = 1024 * 1024;
@@ -49,9 +55,10 @@ double chaserStartUpMs(const std::string& folder) {
   return fastestMs([&] {
     VirtualTimeline timeline;
     NullPort port;
-    chaser::Chaser chaser(timeline.scheduler(), port, folder);
+    Chaser chaser(timeline.scheduler(), port, folder);
     chaser.Form_Load();
-    if (chaser.timer(24).interval() != 620) throw std::runtime_error("wrong interval read");
+    if (chaser.timer(24).interval() != Chaser::exampleInterval(24))
+      throw std::runtime_error("wrong interval read");
   });
 }
 
@@ -82,11 +89,22 @@ std::vector<std::size_t> parseSizes(int argc, char** argv) {
   return sizes;
 }
 
-std::map<int, std::string> panelCaptions() {
-  std::map<int, std::string> captions;
+// The example step times, each in its timer's own section and key.
+std::string chaserSettings() {
+  std::string text;
+  for (int timer = 1; timer <= Chaser::kTimerCount; ++timer)
+    text += settingsEntry(Chaser::intervalSection(timer), Chaser::intervalKey(timer),
+                          std::to_string(Chaser::exampleInterval(timer)));
+  return text;
+}
+
+// "På <button>" or "Av <button>" for each button, in UTF-8.
+std::string panelSettings() {
+  std::string text;
   for (int button = 1; button <= switchpanel::kButtonCount; ++button)
-    captions[button] = (button % 2 == 1 ? "På " : "Av ") + std::to_string(button);
-  return captions;
+    text += settingsEntry(switchpanel::captionSection(button), switchpanel::captionKey(button),
+                          (button % 2 == 1 ? "På " : "Av ") + std::to_string(button));
+  return text;
 }
 
 }  // namespace
@@ -104,11 +122,9 @@ int main(int argc, char** argv) {
   std::printf("%8s %14s %10s %14s %10s %14s\n", "file MB", "chaser ms", "ms/MB", "panel ms",
               "ms/MB", "peak RSS MB");
   for (const std::size_t mb : sizes) {
-    rel::TempFolder folder;
-    rel::writeWithFiller(folder / "Velmo1.ini", mb * kMegabyte,
-                         rel::chaserSettings(rel::exampleIntervalTexts()));
-    rel::writeWithFiller(folder / "Velmo.ini", mb * kMegabyte,
-                         rel::panelSettings(panelCaptions(), rel::SectionBytes::Utf8));
+    velmo::TempFolder folder;
+    velmo::writeWithFiller(folder / "Velmo1.ini", mb * kMegabyte, chaserSettings());
+    velmo::writeWithFiller(folder / "Velmo.ini", mb * kMegabyte, panelSettings());
     const double chaserMs = chaserStartUpMs(folder.path());
     const double panelMs = panelStartUpMs(folder.path());
     std::printf("%8zu %14.1f %10.2f %14.1f %10.2f %14ld\n", mb, chaserMs,

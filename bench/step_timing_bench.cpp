@@ -38,7 +38,7 @@
 #include "chaser/chaser.h"
 #include "port_client/port.h"
 #include "qt/realtime_timer_driver.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 #include "timers/clock.h"
 
 namespace velmo::bench {
@@ -183,7 +183,7 @@ std::string fileSystemOf(const std::string& folder) {
 
 // The port library beside the programs, on the default simulated register
 // in folder, traced into a file there when asked.
-void usePortLibraryIn(const test::TempFolder& folder, bool traced) {
+void usePortLibraryIn(const TempFolder& folder, bool traced) {
   setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
   unsetenv("VELMO_PORT");
   if (traced) {
@@ -203,10 +203,7 @@ VariantFigures measureRealTime(const Options& options, bool withIdle) {
   int wakeups = 0;  // every wake-up, the early ones before each due instant included
   QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
                    [&] { ++wakeups; });
-  chaser::Chaser chaser(driver.scheduler(), port, "",
-                        [](const std::string& section, const std::string&, const std::string&) {
-                          return exampleSetting(section);
-                        });
+  chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
   chaser.Form_Load();
 
   VariantFigures figures;
@@ -249,8 +246,7 @@ VariantFigures measureFloor(const Options& options) {
   return figures;
 }
 
-VariantFigures measure(const Variant& variant, const Options& options,
-                       const test::TempFolder& folder) {
+VariantFigures measure(const Variant& variant, const Options& options, const TempFolder& folder) {
   usePortLibraryIn(folder, variant.traced);
   switch (variant.timers) {
     case Timers::kFloor:
@@ -365,7 +361,7 @@ int run(int argc, char** argv) {
     return 2;
   }
   Options options{*span, argc, argv};
-  const test::TempFolder folder(registerParent());
+  const TempFolder folder(registerParent());
   const double seconds = static_cast<double>(span->count()) / 1000;
   const double idleSeconds = static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000;
   std::fprintf(stderr, "running %zu x 2 x %.1f s of patterns and %.1f s idle ...\n",

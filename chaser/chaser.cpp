@@ -9,24 +9,38 @@
 namespace velmo::chaser {
 namespace {
 
-// The byte each step timer writes when it fires, by timer number (index 0 is
-// unused). Timer20 writes 0 before its byte; Timer23 and Timer24 never fire.
-constexpr std::array<int, 23> kStepBytes = {
-    0,                                   //
+// stepByte of Timer1 ... Timer22, in order.
+constexpr std::array<int, 22> kStepBytes = {
     1,   2,  4,  8,   16, 32,  64, 128,  // Timer1 ... Timer8: line 1 to line 8
     128, 64, 32, 16,  8,  4,   2,  1,    // Timer9 ... Timer16: line 8 back to line 1
     24,  0,  24, 231, 0,  231,           // Timer17 ... Timer22: centre pair, outer lines
 };
 
-std::string sectionOf(int timer) {
-  return "timer" + std::to_string(timer);
-}
-
-std::string keyOf(int timer) {
-  return timer == 1 ? "tiden" : "tiden" + std::to_string(timer - 1);
-}
+// exampleInterval of Timer1 ... Timer24, as the example Velmo1.ini has them.
+constexpr std::array<int, Chaser::kTimerCount> kExampleIntervals = {
+    100, 200,  300,  400,  500,  600,  700,  800,   // Timer1 ... Timer8
+    900, 1000, 1100, 1200, 1300, 1400, 1500, 1600,  // Timer9 ... Timer16
+    130, 260,  380,  500,  700,  900,               // Timer17 ... Timer22
+    500, 620,                                       // Timer23, Timer24
+};
 
 }  // namespace
+
+std::string Chaser::intervalSection(int number) {
+  return "timer" + std::to_string(number);
+}
+
+std::string Chaser::intervalKey(int number) {
+  return number == 1 ? "tiden" : "tiden" + std::to_string(number - 1);
+}
+
+int Chaser::stepByte(int number) {
+  return kStepBytes.at(static_cast<std::size_t>(number - 1));
+}
+
+int Chaser::exampleInterval(int number) {
+  return kExampleIntervals.at(static_cast<std::size_t>(number - 1));
+}
 
 Chaser::Chaser(TimerScheduler& scheduler, Port& port, std::string programFolder, IniReader readIni)
     : scheduler_(scheduler),
@@ -50,8 +64,8 @@ void Chaser::Form_Load() {
 }
 
 void Chaser::loadInterval(int number, const std::string& path) {
-  const std::string section = sectionOf(number);
-  const std::string key = keyOf(number);
+  const std::string section = intervalSection(number);
+  const std::string key = intervalKey(number);
   const std::string text = readIni_(section, key, path);
   const std::optional<std::int32_t> value = intervalFromText(text);
   if (value && *value >= 0 && *value <= WindowTimer::kMaxInterval) {
@@ -117,7 +131,7 @@ std::function<void()> Chaser::handlerOf(int number) {
 }
 
 void Chaser::fireOnce(int number) {
-  port_.PortOut(kDataPort, kStepBytes[static_cast<std::size_t>(number)]);
+  port_.PortOut(kDataPort, stepByte(number));
   timer(number).setEnabled(false);
 }
 

@@ -63,6 +63,16 @@ class Chaser {
   // Timer1 ... Timer24. Throws std::out_of_range for any other number.
   WindowTimer& timer(int number);
 
+  // Where Timer<number> finds its step time in kSettingsFile: section
+  // "timer<number>", key "tiden" for Timer1, else "tiden<number - 1>".
+  static std::string intervalSection(int number);
+  static std::string intervalKey(int number);
+  // The byte Timer1 ... Timer22 writes when it fires (Timer20 writes 0
+  // first), and the step time in ms that the example kSettingsFile gives
+  // Timer1 ... Timer24. Both throw std::out_of_range for other numbers.
+  static int stepByte(int number);
+  static int exampleInterval(int number);
+
  private:
   // Timers first ... last, in ascending order; empty when last < first.
   struct TimerRange {

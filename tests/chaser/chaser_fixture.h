@@ -15,9 +15,8 @@
 
 namespace velmo::test {
 
-// Folder of the example settings file, with the intervals 100 ... 1600 ms
-// (Timer1 ... Timer16), 130, 260, 380, 500, 700, 900 ms (Timer17 ...
-// Timer22), 500 and 620 ms (Timer23, Timer24).
+// Folder of the example settings file, which gives each timer its
+// Chaser::exampleInterval.
 inline const std::string kExamplesFolder = VELMO_EXAMPLES_DIR;
 
 // Folder of a test settings file under tests/data/chaser.
@@ -29,11 +28,8 @@ inline std::string testDataFolder(const std::string& name) {
 // The example intervals by timer number, as text.
 inline std::map<int, std::string> exampleIntervals() {
   std::map<int, std::string> intervals;
-  for (int n = 1; n <= 16; ++n) intervals[n] = std::to_string(100 * n);
-  const int pattern3[] = {130, 260, 380, 500, 700, 900};
-  for (int i = 0; i < 6; ++i) intervals[17 + i] = std::to_string(pattern3[i]);
-  intervals[23] = "500";
-  intervals[24] = "620";
+  for (int n = 1; n <= chaser::Chaser::kTimerCount; ++n)
+    intervals[n] = std::to_string(chaser::Chaser::exampleInterval(n));
   return intervals;
 }
 
@@ -46,8 +42,9 @@ inline IniReader intervalReader(std::map<int, std::string> intervals, EventLog& 
                                                      const std::string& path) -> std::string {
     events.push_back("read " + section + " " + key + " " + path);
     for (const auto& [number, text] : intervals) {
-      const std::string ownKey = number == 1 ? "tiden" : "tiden" + std::to_string(number - 1);
-      if (section == "timer" + std::to_string(number) && key == ownKey) return text;
+      if (section == chaser::Chaser::intervalSection(number) &&
+          key == chaser::Chaser::intervalKey(number))
+        return text;
     }
     return "";
   };

@@ -13,7 +13,7 @@
 
 #include "ini/profile_search.h"
 #include "ini/text_encoding.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -320,7 +320,7 @@ class FileSystemCases : public ::testing::Test {
     return GetPrivateProfileString("s", "k", "default", 255, path);
   }
 
-  test::TempFolder folder;
+  TempFolder folder;
 };
 
 TEST_F(FileSystemCases, RegularFileAndLinkToItAreRead) {

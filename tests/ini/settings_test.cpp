@@ -8,7 +8,7 @@
 #include <string>
 
 #include "system/paths.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -47,7 +47,7 @@ class ReadIniStringTest : public ::testing::Test {
     return bytes.str();
   }
 
-  test::TempFolder folder;
+  TempFolder folder;
   std::string path = IniPath(folder.path(), "Velmo.ini");
 };
 

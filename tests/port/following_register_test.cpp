@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -61,7 +61,7 @@ class FollowingRegisterTest : public ::testing::Test {
         refresh);
   }
 
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   // Longer than any test: refreshing never interferes.
   std::chrono::milliseconds refresh{std::chrono::hours(1)};
 };

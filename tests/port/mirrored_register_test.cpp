@@ -7,7 +7,7 @@
 
 #include "port/ieee1284_lines.h"
 #include "port/simulated_register.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -44,7 +44,7 @@ class MirroredRegisterTest : public ::testing::Test {
   }
   std::uint8_t mirror() const { return SimulatedRegister(mirrorAt).peek(); }
 
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   RegisterLocation mirrorAt{temp / "mirror", RegisterLocation::Folder::kExisting};
   std::vector<std::uint8_t> written;
 };

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "port/simulated_register.h"
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::port {
 namespace {
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRange{"ola:1:1@65536", "RPCPORT must be 1 to 65535"}));
 
 TEST(MakeDataRegister, SimulatedSettingGivesTheRegisterAtItsPath) {
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   const auto backend =
       makeDataRegister(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
   backend->writeData(0x99);
@@ -128,7 +128,7 @@ TEST(MakeDataRegister, SimulatedSettingGivesTheRegisterAtItsPath) {
 
 TEST(MakeDataRegister, HardwareThatIsNotThereIsAClearError) {
   if (access("/dev/parport0", F_OK) == 0) GTEST_SKIP() << "this machine has a parallel port";
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   try {
     makeDataRegister(parsePortSetting({"hw:parport0", "", temp.path(), geteuid()}));
     ADD_FAILURE() << "opened parport0";

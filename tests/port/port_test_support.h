@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "system/temp_folder.h"
 
 namespace velmo::test {
 

@@ -50,20 +50,27 @@ Outcome started(Intervals intervals) {
   return {std::move(intervals), ""};
 }
 
-Intervals exampleWith(std::map<int, int> changes) {
-  Intervals intervals = exampleIntervals();
-  for (const auto& [timer, interval] : changes) {
-    if (interval == 0) {
-      intervals.erase(timer);
-    } else {
-      intervals[timer] = interval;
-    }
+// A Velmo1.ini body: each timer's own section and key set to its value text.
+std::string chaserSettings(const std::map<int, std::string>& values) {
+  std::string text;
+  for (const auto& [timer, value] : values)
+    text += settingsEntry(Chaser::intervalSection(timer), Chaser::intervalKey(timer), value);
+  return text;
+}
+
+// The example intervals with changes (0 leaves a timer out).
+Intervals exampleWith(const std::map<int, int>& changes) {
+  Intervals intervals;
+  for (int timer = 1; timer <= Chaser::kTimerCount; ++timer) {
+    const auto change = changes.find(timer);
+    const int interval = change == changes.end() ? Chaser::exampleInterval(timer) : change->second;
+    if (interval != 0) intervals[timer] = interval;
   }
   return intervals;
 }
 
 std::map<int, std::string> exampleTextsFrom(int firstTimer) {
-  std::map<int, std::string> texts = exampleIntervalTexts();
+  std::map<int, std::string> texts = test::exampleIntervals();
   texts.erase(texts.begin(), texts.find(firstTimer));
   return texts;
 }
@@ -105,8 +112,8 @@ class ChaserHostileSettings : public ::testing::Test {
 
   Outcome rangeError(int timer, const std::string& value) const {
     return {{},
-            settingsPath() + " [" + chaserSection(timer) + "] " + chaserKey(timer) + " = " + value +
-                kRangeError};
+            settingsPath() + " [" + Chaser::intervalSection(timer) + "] " +
+                Chaser::intervalKey(timer) + " = " + value + kRangeError};
   }
 
   QApplication& app = test::application();
@@ -116,15 +123,15 @@ class ChaserHostileSettings : public ::testing::Test {
   test::RecordingPort port{timeline.clock(), events};
 };
 
-const std::string kExample = chaserSettings(exampleIntervalTexts());
+const std::string kExample = chaserSettings(test::exampleIntervals());
 const std::string kTenMegabytes(10 * kMegabyte, 'x');
 
 TEST_F(ChaserHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
   // Sections timer100000 down to timer1, so the wanted ones come last.
   std::string manySections;
   for (int timer = 100000; timer >= 1; --timer)
-    manySections +=
-        "[" + chaserSection(timer) + "]\n" + chaserKey(timer) + "=" + std::to_string(timer) + "\n";
+    manySections += settingsEntry(Chaser::intervalSection(timer), Chaser::intervalKey(timer),
+                                  std::to_string(timer));
   Intervals timerNumbers;
   for (int timer = 1; timer <= 24; ++timer) timerNumbers[timer] = timer;
 
@@ -142,9 +149,8 @@ TEST_F(ChaserHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
        "[timer1]\ntiden=500 " + kTenMegabytes + "\n" + chaserSettings(exampleTextsFrom(2)),
        started(exampleWith({{1, 500}}))},
       {"10 MB line of another section", "[other]\nlong=" + kTenMegabytes + "\n" + kExample,
-       started(exampleIntervals())},
-      {"10 MB line ended by CR alone", kTenMegabytes + "\r" + kExample,
-       started(exampleIntervals())},
+       started(exampleWith({}))},
+      {"10 MB line ended by CR alone", kTenMegabytes + "\r" + kExample, started(exampleWith({}))},
       {"key whose = lies beyond 64 KiB is no key",
        "[timer1]\ntiden" + std::string(10 * kMegabyte, ' ') + "=7\n" +
            chaserSettings(exampleTextsFrom(2)),
@@ -153,11 +159,10 @@ TEST_F(ChaserHostileSettings, EachHostileFileGivesWhatTheReaderRulesGive) {
        "[timer1]\ntiden=1\xFF"
        "00\n[timer2]\ntiden1=\xC3(\n",
        started({{1, 1}})},
-      {"header [ alone before the timers", "[\n" + kExample, started(exampleIntervals())},
+      {"header [ alone before the timers", "[\n" + kExample, started(exampleWith({}))},
       {"header [ alone is ignored: the timer's section goes on",
-       "[timer1]\n[\ntiden=100\n" + chaserSettings(exampleTextsFrom(2)),
-       started(exampleIntervals())},
-      {"header [ alone as the last byte", kExample + "[", started(exampleIntervals())},
+       "[timer1]\n[\ntiden=100\n" + chaserSettings(exampleTextsFrom(2)), started(exampleWith({}))},
+      {"header [ alone as the last byte", kExample + "[", started(exampleWith({}))},
       {"header [ alone as the whole file", "[", started({})},
       {"100,000 sections", manySections, started(timerNumbers)},
   };
@@ -212,7 +217,7 @@ TEST_F(ChaserHostileSettings, BigFileGivesTheRightIntervals) {
   const long peakBefore = peakResidentKb();
   chaser.Form_Load();
   EXPECT_LT(peakResidentKb() - peakBefore, 64 * 1024) << "kB more to read the file";
-  for (const auto& [timer, interval] : exampleIntervals())
+  for (const auto& [timer, interval] : exampleWith({}))
     EXPECT_EQ(chaser.timer(timer).interval(), interval) << "Timer" << timer;
 
   form.show();
@@ -229,7 +234,7 @@ TEST_F(ChaserHostileSettings, BigFileGivesTheRightIntervals) {
 TEST_F(ChaserHostileSettings, FileRewrittenDuringStartUpNeverCrashes) {
   const std::vector<std::string> versions = {
       kExample,
-      chaserSettings(exampleIntervalTexts()) + "[timer3]\ntiden2=1\n",
+      kExample + "[timer3]\ntiden2=1\n",
       chaserSettings({{3, "70000"}}) + kExample,
       std::string(300 * 1024, ';') + "\n" + kExample,
       "",

@@ -21,6 +21,7 @@
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/recording_port.h"
 
 namespace velmo::switchpanel {
 namespace {
@@ -56,13 +57,28 @@ class PanelHostileSettings : public ::testing::Test {
 
   QApplication& app = test::application();
   TempFolder folder;
-  NullPort port;
+  test::EventLog log;
+  test::RecordingPort port{log};
   QtNotificationArea area;
 };
 
 // "ø" in the two encodings a settings file may use.
 const std::string kUtf8 = "\xC3\xB8";
 const std::string k1252 = "\xF8";
+
+// A Velmo.ini body: for each button number, its own section (its "ø" in
+// sectionEncoding) and key set to the caption bytes as given.
+std::string panelSettings(const Captions& captions, TextEncoding sectionEncoding) {
+  std::string text;
+  for (const auto& [button, caption] : captions) {
+    std::string section = captionSection(button);
+    if (const auto oe = section.find(kUtf8);
+        oe != section.npos && sectionEncoding == TextEncoding::Windows1252)
+      section.replace(oe, kUtf8.size(), k1252);
+    text += settingsEntry(section, captionKey(button), caption);
+  }
+  return text;
+}
 
 std::string repeated(const std::string& text, std::size_t times) {
   std::string out;
@@ -150,7 +166,7 @@ Captions allCaptions(const std::string& prefix) {
 TEST_F(PanelHostileSettings, BigFileGivesTheRightCaptions) {
   const Captions captions = allCaptions("Bryter");
   writeWithFiller(settingsPath(), kBigFileMegabytes * kMegabyte,
-                  panelSettings(captions, SectionBytes::Windows1252));
+                  panelSettings(captions, TextEncoding::Windows1252));
   const long peakBefore = peakResidentKb();
   EXPECT_EQ(start(), captions);
   EXPECT_LT(peakResidentKb() - peakBefore, 64 * 1024) << "kB more to read the file";
@@ -164,15 +180,15 @@ TEST_F(PanelHostileSettings, BigFileGivesTheRightCaptions) {
 TEST_F(PanelHostileSettings, FileRewrittenDuringStartUpNeverCrashes) {
   struct Version {
     Captions captions;
-    SectionBytes bytes;
+    TextEncoding sectionEncoding;
   };
-  const std::vector<Version> versions = {{allCaptions("Vifte"), SectionBytes::Windows1252},
-                                         {allCaptions("Utgang \xC3\xB8"), SectionBytes::Utf8},
-                                         {allCaptions("Lys"), SectionBytes::Utf8}};
+  const std::vector<Version> versions = {{allCaptions("Vifte"), TextEncoding::Windows1252},
+                                         {allCaptions("Utgang \xC3\xB8"), TextEncoding::Utf8},
+                                         {allCaptions("Lys"), TextEncoding::Utf8}};
   std::vector<std::string> files;
   std::vector<std::string> knownCaptions;
   for (const Version& version : versions) {
-    files.push_back(panelSettings(version.captions, version.bytes));
+    files.push_back(panelSettings(version.captions, version.sectionEncoding));
     for (const auto& [button, caption] : version.captions) {
       knownCaptions.push_back(caption);
       knownCaptions.push_back(toUtf8(caption, TextEncoding::Windows1252));

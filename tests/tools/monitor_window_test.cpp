@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "port/simulated_register.h"
+#include "system/temp_folder.h"
 #include "tests/support/qt_application.h"
-#include "tests/support/temp_folder.h"
 #include "tools/portmonitor/byte_format.h"
 
 namespace velmo::portmonitor {
@@ -41,7 +41,7 @@ class MonitorWindowTest : public ::testing::Test {
     return lines;
   }
 
-  velmo::test::TempFolder temp;
+  velmo::TempFolder temp;
   std::string path = temp / "reg";
   SimulatedRegister writer{{path, Folder::kExisting}};
   port::RegisterWatcher watcher{{(writer.writeData(0x81), path), Folder::kExisting}};

@@ -7,11 +7,11 @@
 #include <string>
 #include <system_error>
 
-namespace velmo::test {
+namespace velmo {
 
-// A fresh folder under parent (by default the temporary folder, $TMPDIR or
-// /tmp), removed with everything in it at the end, even where a test took its
-// permissions away. Throws std::runtime_error when no folder can be made.
+// For tests and benchmarks: a fresh folder under parent (by default $TMPDIR
+// or /tmp), removed with everything in it at the end, even where its
+// permissions were taken away. Throws std::runtime_error if none can be made.
 class TempFolder {
  public:
   explicit TempFolder(
@@ -36,4 +36,4 @@ class TempFolder {
   std::string path_;
 };
 
-}  // namespace velmo::test
+}  // namespace velmo
