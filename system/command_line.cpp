@@ -25,13 +25,16 @@ bool isOneOf(std::string_view argument, const std::string_view (&names)[N]) {
   return std::find(std::begin(names), std::end(names), argument) != std::end(names);
 }
 
-bool isProgramOption(std::string_view argument, std::span<const ProgramOption> programOptions) {
-  return std::any_of(programOptions.begin(), programOptions.end(),
-                     [&](const ProgramOption& option) { return option.name == argument; });
+const ProgramOption* programOption(std::string_view argument,
+                                   std::span<const ProgramOption> programOptions) {
+  const auto found =
+      std::find_if(programOptions.begin(), programOptions.end(),
+                   [&](const ProgramOption& option) { return option.name == argument; });
+  return found == programOptions.end() ? nullptr : &*found;
 }
 
 CommandLineRequest usageError(std::string problem) {
-  return {CommandLineRequest::Action::UsageError, {}, std::move(problem)};
+  return {CommandLineRequest::Action::UsageError, {}, {}, std::move(problem)};
 }
 
 void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage& usage) {
@@ -40,7 +43,12 @@ void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage&
     stream << "  " << option << std::string(option.size() < 12 ? 12 - option.size() : 1, ' ')
            << help << '\n';
   };
-  for (const ProgramOption& option : usage.options) printOption(option.name, option.help);
+  for (const ProgramOption& option : usage.options) {
+    const std::string named = option.value.empty()
+                                  ? std::string(option.name)
+                                  : std::string(option.name) + " " + std::string(option.value);
+    printOption(named, option.help);
+  }
   printOption("--help", "show this help and exit");
   printOption("--version", "show the version and exit");
   stream << "Qt's options (-platform NAME, -display DISPLAY ...) are passed on to Qt.\n";
@@ -66,8 +74,15 @@ CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
       help = true;
     } else if (argument == "--version") {
       version = true;
-    } else if (isProgramOption(argument, programOptions)) {
+    } else if (const ProgramOption* option = programOption(argument, programOptions)) {
+      std::string_view value;
+      if (!option->value.empty()) {
+        if (++i == arguments.size())
+          return usageError("option " + std::string(argument) + " needs a value");
+        value = arguments[i];
+      }
       request.options.push_back(argument);
+      request.values.push_back(value);
     } else if (isOneOf(argument, kQtOptionsWithValue)) {
       if (++i == arguments.size())
         return usageError("option " + std::string(argument) + " needs a value");
@@ -87,6 +102,12 @@ bool CommandLineOutcome::has(std::string_view option) const {
   return std::find(options.begin(), options.end(), option) != options.end();
 }
 
+std::optional<std::string_view> CommandLineOutcome::value(std::string_view option) const {
+  const auto last = std::find(options.rbegin(), options.rend(), option);
+  if (last == options.rend()) return std::nullopt;
+  return values[static_cast<std::size_t>(options.rend() - last - 1)];
+}
+
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,
                                      std::ostream& out, std::ostream& err) {
   const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
@@ -95,18 +116,18 @@ CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const Pr
   switch (request.action) {
     case CommandLineRequest::Action::ShowHelp:
       printUsage(out, name, usage);
-      return {0, {}};
+      return {0, {}, {}};
     case CommandLineRequest::Action::ShowVersion:
       out << name << " (Velmo) " << VELMO_VERSION << '\n';
-      return {0, {}};
+      return {0, {}, {}};
     case CommandLineRequest::Action::UsageError:
       err << name << ": " << request.problem << '\n';
       printUsage(err, name, usage);
-      return {kUsageErrorStatus, {}};
+      return {kUsageErrorStatus, {}, {}};
     case CommandLineRequest::Action::Run:
       break;
   }
-  return {std::nullopt, std::move(request.options)};
+  return {std::nullopt, std::move(request.options), std::move(request.values)};
 }
 
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage) {

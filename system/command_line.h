@@ -13,6 +13,9 @@ namespace velmo {
 struct ProgramOption {
   std::string_view name;  // "--watch"
   std::string_view help;  // one line for the usage text
+  // The value's name in the usage text ("ADDR:PORT") for an option that takes
+  // the next argument as its value; empty for a flag.
+  std::string_view value = {};
 };
 
 // What a program's usage text says about it besides the options every
@@ -30,6 +33,7 @@ struct CommandLineRequest {
   enum class Action { Run, ShowHelp, ShowVersion, UsageError };
   Action action = Action::Run;
   std::vector<std::string_view> options;  // Run: the program's own options given, in order
+  std::vector<std::string_view> values;   // Run: each option's value, "" for a flag
   std::string problem;                    // UsageError: what is wrong, e.g. "unknown option -x"
 };
 
@@ -37,7 +41,7 @@ struct CommandLineRequest {
 // arguments but options: --help, --version, their own options, and Qt's
 // options (-platform NAME, -display DISPLAY, -session ID, -style STYLE ...),
 // which are accepted and left for QApplication to take. The first argument
-// that is none of these, or a Qt option without its value, is a usage error;
+// that is none of these, or an option without its value, is a usage error;
 // otherwise --help wins over --version, and either over running.
 CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
                                     std::span<const ProgramOption> programOptions);
@@ -46,7 +50,10 @@ CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
 struct CommandLineOutcome {
   std::optional<int> exitStatus;          // set when the program must end now with it
   std::vector<std::string_view> options;  // the program's own options given
+  std::vector<std::string_view> values;   // each option's value, "" for a flag
   bool has(std::string_view option) const;
+  // The value given last to option, nothing when it was not given.
+  std::optional<std::string_view> value(std::string_view option) const;
 };
 
 // Handles argv before anything needs a display: --help prints the usage and

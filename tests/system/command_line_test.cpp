@@ -49,6 +49,16 @@ TEST(CommandLineTest, ReadsEachCommandLine) {
   }
 }
 
+TEST(CommandLineTest, AnOptionWithAValueTakesTheNextArgument) {
+  constexpr ProgramOption kValued[] = {kWatch, {"--listen", "listen there", "ADDR"}};
+  const std::vector<std::string_view> given = {"--listen", "--watch", "--watch", "--listen", "b"};
+  const CommandLineRequest request = parseCommandLine(given, kValued);
+  EXPECT_EQ(request.options, (std::vector<std::string_view>{"--listen", "--watch", "--listen"}));
+  EXPECT_EQ(request.values, (std::vector<std::string_view>{"--watch", "", "b"}));
+  const std::vector<std::string_view> missing = {"--listen"};
+  EXPECT_EQ(parseCommandLine(missing, kValued).problem, "option --listen needs a value");
+}
+
 TEST(CommandLineTest, AnOptionOfAnotherProgramIsUnknown) {
   const std::vector<std::string_view> arguments = {"--watch"};
   EXPECT_EQ(parseCommandLine(arguments, {}).action, Action::UsageError);
