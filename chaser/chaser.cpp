@@ -66,27 +66,30 @@ void Chaser::loadInterval(int number, const std::string& path) {
 }
 
 void Chaser::Command1_Click() {
-  startPattern(kPattern1);
+  startPattern(1);
 }
 void Chaser::Command2_Click() {
-  startPattern(kPattern2);
+  startPattern(2);
 }
 void Chaser::Command3_Click() {
-  startPattern(kPattern3);
+  startPattern(3);
 }
 void Chaser::Command4_Click() {
-  startPattern(kNoTimers);
+  startPattern(0);
 }
 
-void Chaser::startPattern(TimerRange group) {
+void Chaser::startPattern(int pattern) {
   // Stopping the group too, not only the other patterns, makes a click on the
   // running pattern start it afresh: timers still counting would otherwise
   // keep their old phase while the fired ones start from the click.
   scheduler_.runHandler([&] {
     port_.PortOut(kDataPort, 0);
     setEnabled(kStepTimers, false);
-    setEnabled(group, true);
+    setEnabled(kPatternTimers[static_cast<std::size_t>(pattern)], true);
   });
+  if (pattern == pattern_) return;
+  pattern_ = pattern;
+  if (patternChanged_) patternChanged_(pattern_);
 }
 
 void Chaser::setEnabled(TimerRange timers, bool enabled) {

@@ -44,6 +44,22 @@ class Chaser {
   void Command3_Click();  // "Løpelys 3"
   void Command4_Click();  // "Deaktiver"
 
+  // The click that starts pattern 1 to 3, and "Deaktiver"'s at index 0: every
+  // way of starting or stopping a pattern from outside runs these.
+  static constexpr std::array<void (Chaser::*)(), 4> kClickOfPattern = {
+      &Chaser::Command4_Click, &Chaser::Command1_Click, &Chaser::Command2_Click,
+      &Chaser::Command3_Click};
+  static constexpr int kPatternCount = 3;
+
+  // The pattern the last click started, 1 to 3, or 0 before the first click
+  // and after "Deaktiver".
+  int pattern() const { return pattern_; }
+
+  // Called after a click that changed pattern(), with its new value.
+  void onPatternChanged(std::function<void(int pattern)> observer) {
+    patternChanged_ = std::move(observer);
+  }
+
   // Timer1 ... Timer24. Throws std::out_of_range for any other number.
   WindowTimer& timer(int number);
 
@@ -58,6 +74,9 @@ class Chaser {
   static constexpr TimerRange kPattern3{17, 22};   // "Løpelys 3", restarted by Timer22
   static constexpr TimerRange kStepTimers{1, 22};  // Timer23 and Timer24 are in no pattern
   static constexpr TimerRange kNoTimers{1, 0};
+  // The timers of pattern 1 to 3, and at index 0 none.
+  static constexpr std::array<TimerRange, 4> kPatternTimers = {kNoTimers, kPattern1, kPattern2,
+                                                               kPattern3};
 
   std::function<void()> handlerOf(int number);
   void Timer8_Timer();
@@ -66,9 +85,9 @@ class Chaser {
   void fireOnce(int number);
   // A restart timer: its step, then enables its whole group again.
   void fireAndRestart(TimerRange group);
-  // Writes 0, disables every step timer, then enables `group`, so each of its
-  // timers counts from the click as from idle.
-  void startPattern(TimerRange group);
+  // Writes 0, disables every step timer, then enables the pattern's timers
+  // (none for 0), so each of them counts from the click as from idle.
+  void startPattern(int pattern);
   void setEnabled(TimerRange timers, bool enabled);
   void loadInterval(int number, const std::string& path);
 
@@ -77,6 +96,8 @@ class Chaser {
   std::string programFolder_;
   IniReader readIni_;
   std::array<std::unique_ptr<WindowTimer>, kTimerCount> timers_;
+  int pattern_ = 0;
+  std::function<void(int)> patternChanged_;
 };
 
 }  // namespace velmo::chaser

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <QString>
 #include <QVariant>

@@ -71,6 +71,17 @@ std::uint8_t LibraryPort::readByte(int port) {
   return static_cast<std::uint8_t>(value & 0xFF);
 }
 
+std::string LibraryPort::target() {
+  if (!portTarget_) {
+    bind("PortIn");  // loads the library
+    portTarget_ = reinterpret_cast<decltype(portTarget_)>(dlsym(library_, "PortTarget"));
+    if (!portTarget_) return "";
+  }
+  const char* target = portTarget_();
+  throwIfAccessFailed();
+  return target ? target : "";
+}
+
 void* LibraryPort::bind(const char* entry) {
   try {
     if (!library_) library_ = openSharedObject(libraryPath_);

@@ -48,6 +48,11 @@ class LibraryPort final : public Port {
 
   const std::string& libraryPath() const { return libraryPath_; }
 
+  // The port target the library drives, as the library names it ("" for
+  // the default register); "" too for a library that does not tell. Loads
+  // the library if need be; throws RunTimeError as the port calls do.
+  std::string target();
+
  protected:
   void writeByte(int port, std::uint8_t value) override;
   std::uint8_t readByte(int port) override;
@@ -61,6 +66,7 @@ class LibraryPort final : public Port {
   void (*portOut_)(std::int32_t, std::int32_t) = nullptr;
   std::int32_t (*portIn_)(std::int32_t) = nullptr;
   const char* (*portError_)() = nullptr;
+  const char* (*portTarget_)() = nullptr;
   bool portErrorLookedUp_ = false;
 };
 

@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
-#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
 
 #include "ini/text_encoding.h"
+#include "qt/program_life.h"
 
 namespace velmo::qt {
 namespace {
@@ -40,7 +40,7 @@ void reportAndEnd(const std::string& reported) {
   std::fflush(stderr);
 
   fatalReported = true;
-  if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !runsHeadless()) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(text));
   }
   // Ends every loop that runs; before the first one runs (start-up), main
@@ -77,15 +77,6 @@ bool runGuarded(const std::function<void()>& handler) {
     reportFatalError("an unknown error ended the program");
   }
   return false;
-}
-
-int runMainWindow(const std::function<QWidget&()>& startUp) {
-  QWidget* window = nullptr;
-  if (!runGuarded([&] { window = &startUp(); })) return 1;
-  window->show();
-  const int status = QApplication::exec();
-  // A termination signal's request to end with 0 may come after the report.
-  return fatalReported ? 1 : status;
 }
 
 }  // namespace velmo::qt

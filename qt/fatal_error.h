@@ -3,8 +3,6 @@
 #include <functional>
 #include <string>
 
-class QWidget;
-
 namespace velmo::qt {
 
 // Reports an error that ends the program: the text on standard error as one
@@ -13,7 +11,7 @@ namespace velmo::qt {
 // application name. Once the box is closed the program is ending: runGuarded
 // refuses every later handler, and every running event loop is told to end
 // with status 1. Returns to its caller, so the failed handler unwinds into
-// the event loop and main returns (see runMainWindow).
+// the event loop and main returns (see runMainWindow in program_life.h).
 void reportFatalError(const std::string& text);
 
 // True once the default report has run: the program is ending with status 1.
@@ -28,13 +26,5 @@ void setFatalErrorReporter(std::function<void(const std::string&)> reporter);
 // cross the Qt event loop. From the moment the default report shows, no
 // handler runs. Returns true when the handler ran to completion.
 bool runGuarded(const std::function<void()>& handler);
-
-// A program's life: startUp, run through runGuarded, builds the program and
-// returns its main window; the window is then shown and the QApplication's
-// event loop runs until it ends. Returns main's exit status: 1 once a fatal
-// error has been reported (at start-up the window never shows), otherwise
-// the event loop's. What startUp builds is owned by the caller and must
-// outlive this call.
-int runMainWindow(const std::function<QWidget&()>& startUp);
 
 }  // namespace velmo::qt

@@ -56,14 +56,12 @@ Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
       window_(std::make_unique<Window>(*this)) {
   setObjectName("Form1");
   addButtons();
-  panel_.onButtonChanged(
+  panel_.addButtonObserver(
       [this](int button, const SwitchPanel::Button& state) { mirror(button, state); });
   panel_.attachWindow(*window_, shell);
 }
 
-Form1::~Form1() {
-  panel_.onButtonChanged(nullptr);
-}
+Form1::~Form1() = default;
 
 void Form1::addButtons() {
   for (int button = 1; button <= kButtonCount; ++button) {

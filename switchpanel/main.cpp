@@ -5,6 +5,7 @@
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/fatal_error.h"
+#include "qt/program_life.h"
 #include "qt/tray_notify_icon.h"
 #include "switchpanel/form1.h"
 #include "switchpanel/switch_panel.h"
@@ -19,13 +20,13 @@ int main(int argc, char* argv[]) {
   std::unique_ptr<velmo::LibraryPort> port;
   std::unique_ptr<velmo::switchpanel::SwitchPanel> panel;
   std::unique_ptr<velmo::switchpanel::Form1> window;
-  return velmo::qt::runMainWindow([&]() -> QWidget& {
+  return velmo::qt::runMainWindow([&]() -> QWidget* {
     port = std::make_unique<velmo::LibraryPort>();
     panel = std::make_unique<velmo::switchpanel::SwitchPanel>(*port, velmo::programFolder());
     window = std::make_unique<velmo::switchpanel::Form1>(*panel, shell);
     shell.setIcon(window->windowIcon());
     velmo::qt::closeOnTerminationSignals(*window);
     panel->Form_Load();
-    return *window;
+    return window.get();
   });
 }

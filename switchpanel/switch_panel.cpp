@@ -16,6 +16,14 @@ const SwitchPanel::Button& SwitchPanel::button(int button) const {
   return buttons_[button - 1];
 }
 
+std::uint8_t SwitchPanel::linesShownOn() const {
+  int lines = 0;
+  for (int line = 1; line <= kLineCount; ++line) {
+    if (button(deactivateButtonOf(line)).enabled) lines |= bitValueOf(line);
+  }
+  return static_cast<std::uint8_t>(lines);
+}
+
 void SwitchPanel::Form_Load() {
   for (int line = 1; line <= kLineCount; ++line) setEnabled(deactivateButtonOf(line), false);
   port_.PortOut(kDataPort, 0);
@@ -54,7 +62,7 @@ void SwitchPanel::setCaption(int button, std::string caption) {
 }
 
 void SwitchPanel::notify(int button) {
-  if (buttonChanged_) buttonChanged_(button, buttons_[button - 1]);
+  for (const ButtonChanged& observer : buttonObservers_) observer(button, buttons_[button - 1]);
 }
 
 }  // namespace velmo::switchpanel

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ini/settings.h"
 #include "port_client/port.h"
@@ -33,10 +35,18 @@ class SwitchPanel {
   // settings file is Velmo.ini in programFolder.
   SwitchPanel(Port& port, std::string programFolder, IniReader readIni = ReadIniString);
 
-  void onButtonChanged(ButtonChanged observer) { buttonChanged_ = std::move(observer); }
+  // Adds an observer of every button change; observers must outlive the
+  // panel's handlers.
+  void addButtonObserver(ButtonChanged observer) {
+    buttonObservers_.push_back(std::move(observer));
+  }
 
   // Command<button>, button 1..16.
   const Button& button(int button) const;
+
+  // The lines shown as on: bit N-1 is set when line N's deactivate button is
+  // enabled.
+  std::uint8_t linesShownOn() const;
 
   // Connects the panel to its window and the notification area, before
   // Form_Load. Without them the window events below do nothing.
@@ -76,7 +86,7 @@ class SwitchPanel {
   std::string programFolder_;
   IniReader readIni_;
   std::array<Button, kButtonCount> buttons_;
-  ButtonChanged buttonChanged_;
+  std::vector<ButtonChanged> buttonObservers_;
   std::optional<PanelTray> tray_;
 };
 

@@ -39,15 +39,13 @@ CommandLineRequest usageError(std::string problem) {
 
 void printUsage(std::ostream& stream, std::string_view name, const ProgramUsage& usage) {
   stream << "Usage: " << name << " [OPTION]...\n" << usage.summary << "\nOptions:\n";
-  const auto printOption = [&](std::string_view option, std::string_view help) {
+  const auto printOption = [&](std::string option, std::string_view help) {
     stream << "  " << option << std::string(option.size() < 12 ? 12 - option.size() : 1, ' ')
            << help << '\n';
   };
   for (const ProgramOption& option : usage.options) {
-    const std::string named = option.value.empty()
-                                  ? std::string(option.name)
-                                  : std::string(option.name) + " " + std::string(option.value);
-    printOption(named, option.help);
+    const std::string value = option.valueName.empty() ? "" : " " + std::string(option.valueName);
+    printOption(std::string(option.name) + value, option.help);
   }
   printOption("--help", "show this help and exit");
   printOption("--version", "show the version and exit");
@@ -75,14 +73,14 @@ CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
     } else if (argument == "--version") {
       version = true;
     } else if (const ProgramOption* option = programOption(argument, programOptions)) {
-      std::string_view value;
-      if (!option->value.empty()) {
-        if (++i == arguments.size())
-          return usageError("option " + std::string(argument) + " needs a value");
-        value = arguments[i];
-      }
       request.options.push_back(argument);
-      request.values.push_back(value);
+      if (option->valueName.empty()) continue;
+      if (++i == arguments.size())
+        return usageError("option " + std::string(argument) + " needs a value");
+      if (option->accepts && !option->accepts(arguments[i]))
+        return usageError(std::string(argument) + " " + std::string(arguments[i]) + ": " +
+                          std::string(option->valueRule));
+      request.values[argument] = arguments[i];
     } else if (isOneOf(argument, kQtOptionsWithValue)) {
       if (++i == arguments.size())
         return usageError("option " + std::string(argument) + " needs a value");
@@ -103,9 +101,9 @@ bool CommandLineOutcome::has(std::string_view option) const {
 }
 
 std::optional<std::string_view> CommandLineOutcome::value(std::string_view option) const {
-  const auto last = std::find(options.rbegin(), options.rend(), option);
-  if (last == options.rend()) return std::nullopt;
-  return values[static_cast<std::size_t>(options.rend() - last - 1)];
+  const auto found = values.find(option);
+  if (found == values.end()) return std::nullopt;
+  return found->second;
 }
 
 CommandLineOutcome handleCommandLine(int argc, const char* const* argv, const ProgramUsage& usage,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,13 +10,16 @@
 
 namespace velmo {
 
-// One of a program's own command-line options, such as portmonitor's --watch.
+// One of a program's own command-line options, such as portmonitor's --watch
+// or the chaser's --pattern N.
 struct ProgramOption {
-  std::string_view name;  // "--watch"
-  std::string_view help;  // one line for the usage text
-  // The value's name in the usage text ("ADDR:PORT") for an option that takes
-  // the next argument as its value; empty for a flag.
-  std::string_view value = {};
+  std::string_view name;            // "--watch"
+  std::string_view help;            // one line for the usage text
+  std::string_view valueName = {};  // "N" for an option followed by a value; "" for a flag
+  // For an option with a value: whether a value is valid, and the rule a
+  // usage error gives for one that is not ("N must be 1, 2 or 3").
+  bool (*accepts)(std::string_view value) = nullptr;
+  std::string_view valueRule = {};
 };
 
 // What a program's usage text says about it besides the options every
@@ -33,26 +37,27 @@ struct CommandLineRequest {
   enum class Action { Run, ShowHelp, ShowVersion, UsageError };
   Action action = Action::Run;
   std::vector<std::string_view> options;  // Run: the program's own options given, in order
-  std::vector<std::string_view> values;   // Run: each option's value, "" for a flag
-  std::string problem;                    // UsageError: what is wrong, e.g. "unknown option -x"
+  std::map<std::string_view, std::string_view> values;  // Run: the values of those that take one
+  std::string problem;  // UsageError: what is wrong, e.g. "unknown option -x"
 };
 
 // Reads the arguments that follow the program name. The programs take no
 // arguments but options: --help, --version, their own options, and Qt's
 // options (-platform NAME, -display DISPLAY, -session ID, -style STYLE ...),
 // which are accepted and left for QApplication to take. The first argument
-// that is none of these, or an option without its value, is a usage error;
-// otherwise --help wins over --version, and either over running.
+// that is none of these, or a Qt option without its value, is a usage error;
+// otherwise --help wins over --version, and either over running. An option
+// that takes a value takes the next argument; a missing value, or one that
+// its accepts() refuses, is a usage error.
 CommandLineRequest parseCommandLine(std::span<const std::string_view> arguments,
                                     std::span<const ProgramOption> programOptions);
 
 // How a program goes on after handleCommandLine.
 struct CommandLineOutcome {
-  std::optional<int> exitStatus;          // set when the program must end now with it
-  std::vector<std::string_view> options;  // the program's own options given
-  std::vector<std::string_view> values;   // each option's value, "" for a flag
+  std::optional<int> exitStatus;                        // set when the program must end now with it
+  std::vector<std::string_view> options;                // the program's own options given
+  std::map<std::string_view, std::string_view> values;  // their values, for those that take one
   bool has(std::string_view option) const;
-  // The value given last to option, nothing when it was not given.
   std::optional<std::string_view> value(std::string_view option) const;
 };
 

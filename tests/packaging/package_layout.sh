@@ -36,6 +36,8 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/share/applications/velmo-chaser.desktop
 ./usr/share/applications/velmo-portmonitor.desktop
 ./usr/share/applications/velmo-switchpanel.desktop
+./usr/share/dbus-1/interfaces/org.velmo.Chaser1.xml
+./usr/share/dbus-1/interfaces/org.velmo.SwitchPanel1.xml
 ./usr/share/doc/velmo/changelog.gz
 ./usr/share/doc/velmo/copyright
 ./usr/share/lintian/overrides/velmo

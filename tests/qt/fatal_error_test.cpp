@@ -1,4 +1,5 @@
 #include "qt/fatal_error.h"
+#include "qt/program_life.h"
 
 #include <gtest/gtest.h>
 
@@ -109,9 +110,9 @@ TEST(FatalErrorDeathTest, ControlCharactersAreShownAsSymbols) {
   // holding it.
   QTimer::singleShot(10000, [] { std::_Exit(4); });
   QWidget window;
-  const int status = runMainWindow([&]() -> QWidget& {
+  const int status = runMainWindow([&]() -> QWidget* {
     startUp();
-    return window;
+    return &window;
   });
   std::fprintf(stderr, "main returns %d\n", status);
   std::_Exit(status);

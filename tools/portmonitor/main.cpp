@@ -10,6 +10,7 @@
 #include "port/port_setting.h"
 #include "port/register_watcher.h"
 #include "qt/fatal_error.h"
+#include "qt/program_life.h"
 #include "tools/portmonitor/monitor_window.h"
 #include "tools/portmonitor/usage.h"
 #include "tools/portmonitor/watch_mode.h"
@@ -42,9 +43,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::unique_ptr<velmo::port::RegisterWatcher> watcher;
   std::unique_ptr<velmo::portmonitor::MonitorWindow> window;
-  return velmo::qt::runMainWindow([&]() -> QWidget& {
+  return velmo::qt::runMainWindow([&]() -> QWidget* {
     watcher = watchSelectedRegister();
     window = std::make_unique<velmo::portmonitor::MonitorWindow>(*watcher);
-    return *window;
+    return window.get();
   });
 }

@@ -1,0 +1,52 @@
+#include "chaser/chaser_bus.h"
+
+#include <QWidget>
+
+#include "qt/fatal_error.h"
+#include "qt/front_window.h"
+#include "qt/program_life.h"
+
+namespace velmo::chaser {
+
+bool clickPattern(Chaser& chaser, int pattern) {
+  return qt::runGuarded([&] { (chaser.*Chaser::kClickOfPattern.at(pattern))(); });
+}
+
+ChaserBus::ChaserBus(Chaser& chaser, QWidget& window) : chaser_(chaser) {
+  dbus::ApplicationHooks application{[&window] {
+                                       if (!qt::runsHeadless()) qt::bringToFront(window);
+                                     },
+                                     {}};
+  for (int pattern = 0; pattern <= Chaser::kPatternCount; ++pattern) {
+    const QString action = pattern == 0 ? "stop" : "pattern" + QString::number(pattern);
+    application.actions[action] = [this, pattern] { click(pattern); };
+  }
+  object_ = std::make_unique<dbus::BusObject>(
+      dbus::kChaserBus,
+      std::vector<dbus::BusMethod>{
+          {"Start", "u", "a pattern number (u)",
+           [this](const QVariantList& arguments) { return start(arguments); }},
+          {"Stop", "", "no arguments", [this](const QVariantList&) { return click(0); }},
+      },
+      std::vector<dbus::BusProperty>{
+          {"Pattern", [this] { return QVariant(uint(chaser_.pattern())); }}},
+      std::move(application));
+  chaser_.onPatternChanged([this](int) { object_->propertyMayHaveChanged("Pattern"); });
+}
+
+std::optional<dbus::BusError> ChaserBus::start(const QVariantList& arguments) {
+  const uint pattern = arguments.value(0).toUInt();
+  if (pattern < 1 || pattern > Chaser::kPatternCount) {
+    return dbus::invalidArgument("Start takes a pattern from 1 to " +
+                                 QString::number(Chaser::kPatternCount) + ", not " +
+                                 QString::number(pattern) + ".");
+  }
+  return click(static_cast<int>(pattern));
+}
+
+std::optional<dbus::BusError> ChaserBus::click(int pattern) {
+  if (clickPattern(chaser_, pattern)) return std::nullopt;
+  return dbus::failed("The chaser is ending after an error; start it again.");
+}
+
+}  // namespace velmo::chaser

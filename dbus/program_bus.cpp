@@ -1,0 +1,56 @@
+#include "dbus/program_bus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QString>
+#include <QVariantMap>
+#include <cstdio>
+
+namespace velmo::dbus {
+namespace {
+
+QString text(std::string_view view) {
+  return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+void say(std::string_view programName, const QString& line) {
+  std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(programName.size()), programName.data(),
+               line.toUtf8().constData());
+}
+
+// Asks the instance that owns name to bring its window back.
+void activateRunningInstance(QDBusConnection& bus, const QString& name, const BusAddress& program) {
+  QDBusMessage activate = QDBusMessage::createMethodCall(name, text(program.path),
+                                                         "org.freedesktop.Application", "Activate");
+  activate << QVariantMap();
+  activate.setAutoStartService(false);
+  bus.call(activate, QDBus::Block, 5000);
+}
+
+}  // namespace
+
+bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
+                       std::string_view programName) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    say(programName, "remote control is off: no session bus (" + bus.lastError().message() + ")");
+    return true;
+  }
+  const QString name = QString::fromStdString(busName(program, target));
+  object.registerOn(bus);
+  const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+      bus.interface()->registerService(name, QDBusConnectionInterface::DontQueueService,
+                                       QDBusConnectionInterface::DontAllowReplacement);
+  if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) return true;
+  if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
+    activateRunningInstance(bus, name, program);
+    say(programName, "already running as " + name + " on the session bus: brought it to the front");
+    return false;
+  }
+  say(programName, "remote control is off: the session bus refused the name " + name + " (" +
+                       reply.error().message() + ")");
+  return true;
+}
+
+}  // namespace velmo::dbus

@@ -1,0 +1,49 @@
+#include "qt/program_life.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "qt/fatal_error.h"
+
+namespace velmo::qt {
+namespace {
+
+bool headless = false;
+
+bool isSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+void chooseHeadless(bool asked, std::string_view programName) {
+  const bool noDisplay =
+      !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("QT_QPA_PLATFORM");
+  headless = asked || noDisplay;
+  if (!headless) return;
+  if (!asked) {
+    std::fprintf(stderr, "%.*s: no display to show a window on: running headless\n",
+                 static_cast<int>(programName.size()), programName.data());
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+bool runsHeadless() {
+  return headless;
+}
+
+int runMainWindow(const std::function<QWidget*()>& startUp, FirstShow show) {
+  QWidget* window = nullptr;
+  if (!runGuarded([&] { window = startUp(); }) || fatalErrorReported()) return 1;
+  if (window == nullptr) return 0;
+  if (!headless) show == FirstShow::kMinimized ? window->showMinimized() : window->show();
+  const int status = QApplication::exec();
+  // A termination signal's request to end with 0 may come after the report.
+  return fatalErrorReported() ? 1 : status;
+}
+
+}  // namespace velmo::qt
