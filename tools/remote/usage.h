@@ -5,14 +5,13 @@
 namespace velmo::remote {
 
 inline constexpr ProgramOption kListenOption{
-    "--listen", "serve the network there (0.0.0.0:8356); every request then needs the token",
-    "ADDR:PORT"};
+    "--listen", "serve the network there; every request then needs the token", "ADDR:PORT"};
 inline constexpr ProgramOption kOscOption{
-    "--osc", "take OSC commands on UDP PORT, from this computer only unless --osc-allow", "PORT"};
+    "--osc", "take OSC commands on UDP PORT, from this computer only", "PORT"};
 inline constexpr ProgramOption kOscAllowOption{
     "--osc-allow", "take OSC from the senders in CIDR (192.168.1.0/24) instead", "CIDR"};
 inline constexpr ProgramOption kPortOption{
-    "--port", "drive the programs on this port target instead of VELMO_PORT's", "TARGET"};
+    "--port", "drive the programs on TARGET instead of VELMO_PORT's", "TARGET"};
 inline constexpr ProgramOption kOptions[] = {kListenOption, kOscOption, kOscAllowOption,
                                              kPortOption};
 
