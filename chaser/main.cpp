@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
   using namespace velmo;
   const CommandLineOutcome commandLine = handleCommandLine(argc, argv, chaser::kUsage);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
-  qt::chooseHeadless(commandLine.has(chaser::kHeadlessOption.name), "chaser");
+  qt::chooseHeadless(commandLine.has(qt::kHeadlessOption.name), "chaser");
   QApplication application(argc, argv);
   QGuiApplication::setDesktopFileName(QString::fromUtf8(dbus::kChaserBus.service.data()));
 

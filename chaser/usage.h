@@ -1,5 +1,6 @@
 #pragma once
 
+#include "qt/program_life.h"
 #include "system/command_line.h"
 
 namespace velmo::chaser {
@@ -7,9 +8,7 @@ namespace velmo::chaser {
 inline constexpr ProgramOption kPatternOption{
     "--pattern", "start pattern N (1, 2 or 3) at once, as a click on its button", "N",
     [](std::string_view n) { return n == "1" || n == "2" || n == "3"; }, "N must be 1, 2 or 3"};
-inline constexpr ProgramOption kHeadlessOption{
-    "--headless", "run with no window, driven through the session bus and signals"};
-inline constexpr ProgramOption kOptions[] = {kPatternOption, kHeadlessOption};
+inline constexpr ProgramOption kOptions[] = {kPatternOption, qt::kHeadlessOption};
 
 // What chaser --help says about it.
 inline constexpr ProgramUsage kUsage{

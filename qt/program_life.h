@@ -3,9 +3,15 @@
 #include <functional>
 #include <string_view>
 
+#include "system/command_line.h"
+
 class QWidget;
 
 namespace velmo::qt {
+
+// The option that asks a program with a window to run headless.
+inline constexpr ProgramOption kHeadlessOption{
+    "--headless", "run with no window, driven through the session bus and signals"};
 
 // Decides, before the QApplication exists, whether the program runs
 // headless: with no window and no notification-area icon, on Qt's offscreen

@@ -49,7 +49,7 @@ class Form1::Window final : public PanelWindow {
   QWidget& form_;
 };
 
-Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
+Form1::Form1(SwitchPanel& panel, NotificationArea& area)
     : qt::Form(QSize(design::kClientWidth, design::kClientHeight), design::kTitle,
                ":/velmo/picture.gif", ":/velmo/icon.png"),
       panel_(panel),
@@ -58,7 +58,7 @@ Form1::Form1(SwitchPanel& panel, ShellNotifyIcon& shell)
   addButtons();
   panel_.addButtonObserver(
       [this](int button, const SwitchPanel::Button& state) { mirror(button, state); });
-  panel_.attachWindow(*window_, shell);
+  panel_.attachWindow(*window_, area);
 }
 
 Form1::~Form1() = default;

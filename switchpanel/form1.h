@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "qt/form.h"
+#include "switchpanel/notification_area.h"
 #include "switchpanel/switch_panel.h"
-#include "system/shell_notify_icon.h"
 
 namespace velmo::switchpanel {
 
@@ -13,11 +13,11 @@ namespace velmo::switchpanel {
 // buttons mirror the core's captions (fitted to the buttons) and enabled
 // states; clicks, size and state changes and closing run the core's handlers
 // through runGuarded. The pointer over the window is not reported: only the
-// notification area's reports may restore the window. The core and the shell
-// must outlive the window.
+// notification area's restore request brings the window back. The core and
+// the notification area must outlive the window.
 class Form1 : public qt::Form {
  public:
-  Form1(SwitchPanel& panel, ShellNotifyIcon& shell);
+  Form1(SwitchPanel& panel, NotificationArea& area);
   ~Form1() override;
 
   // Command<button>, button 1..16.

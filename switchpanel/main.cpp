@@ -1,32 +1,47 @@
 #include <QApplication>
 #include <memory>
 
+#include "dbus/program_bus.h"
 #include "ini/settings.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
-#include "qt/fatal_error.h"
 #include "qt/program_life.h"
-#include "qt/tray_notify_icon.h"
 #include "switchpanel/form1.h"
+#include "switchpanel/panel_bus.h"
+#include "switchpanel/qt_notification_area.h"
 #include "switchpanel/switch_panel.h"
 #include "switchpanel/usage.h"
 
 int main(int argc, char* argv[]) {
-  if (auto status = velmo::handleCommandLine(argc, argv, velmo::switchpanel::kUsage).exitStatus)
-    return *status;
+  using namespace velmo;
+  const CommandLineOutcome commandLine = handleCommandLine(argc, argv, switchpanel::kUsage);
+  if (commandLine.exitStatus) return *commandLine.exitStatus;
+  qt::chooseHeadless(commandLine.has(qt::kHeadlessOption.name), "switchpanel");
   QApplication application(argc, argv);
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(dbus::kSwitchPanelBus.service.data()));
 
-  velmo::qt::QtShellNotifyIcon shell;
-  std::unique_ptr<velmo::LibraryPort> port;
-  std::unique_ptr<velmo::switchpanel::SwitchPanel> panel;
-  std::unique_ptr<velmo::switchpanel::Form1> window;
-  return velmo::qt::runMainWindow([&]() -> QWidget* {
-    port = std::make_unique<velmo::LibraryPort>();
-    panel = std::make_unique<velmo::switchpanel::SwitchPanel>(*port, velmo::programFolder());
-    window = std::make_unique<velmo::switchpanel::Form1>(*panel, shell);
-    shell.setIcon(window->windowIcon());
-    velmo::qt::closeOnTerminationSignals(*window);
-    panel->Form_Load();
-    return window.get();
-  });
+  switchpanel::QtNotificationArea notificationArea;
+  std::unique_ptr<LibraryPort> port;
+  std::unique_ptr<switchpanel::SwitchPanel> panel;
+  std::unique_ptr<switchpanel::Form1> window;
+  std::unique_ptr<switchpanel::PanelBus> bus;
+  const auto firstShow = commandLine.has(switchpanel::kMinimizedOption.name)
+                             ? qt::FirstShow::kMinimized
+                             : qt::FirstShow::kNormal;
+  return qt::runMainWindow(
+      [&]() -> QWidget* {
+        port = std::make_unique<LibraryPort>();
+        panel = std::make_unique<switchpanel::SwitchPanel>(*port, programFolder());
+        window = std::make_unique<switchpanel::Form1>(*panel, notificationArea);
+        bus = std::make_unique<switchpanel::PanelBus>(*panel);
+        if (!dbus::serveOnSessionBus(bus->object(), dbus::kSwitchPanelBus, port->target(),
+                                     "switchpanel")) {
+          return nullptr;
+        }
+        notificationArea.setPicture(window->windowIcon());
+        qt::closeOnTerminationSignals(*window);
+        panel->Form_Load();
+        return window.get();
+      },
+      firstShow);
 }

@@ -31,7 +31,7 @@ void SwitchPanel::Form_Load() {
     const std::string iniPath = IniPath(programFolder_, kSettingsFile);
     setCaption(button, readIni_(captionSection(button), captionKey(button), iniPath));
   }
-  if (tray_) tray_->fillTrayIconData();
+  if (tray_) tray_->fillTrayIcon();
 }
 
 void SwitchPanel::Command_Click(int button) {

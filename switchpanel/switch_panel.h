@@ -50,13 +50,13 @@ class SwitchPanel {
 
   // Connects the panel to its window and the notification area, before
   // Form_Load. Without them the window events below do nothing.
-  void attachWindow(PanelWindow& window, ShellNotifyIcon& shell) { tray_.emplace(window, shell); }
+  void attachWindow(PanelWindow& window, NotificationArea& area) { tray_.emplace(window, area); }
 
   // Disables the eight deactivate buttons (Command2, 4 ... 16), writes 0 to
   // the port, then sets Command1 ... Command16's captions from Velmo.ini in
   // that order, whatever the reads return ("" for a missing entry), and
-  // fills TrayIconData. Port errors propagate as RunTimeError; the buttons
-  // disabled so far stay so.
+  // fills what the tray icon shows. Port errors propagate as RunTimeError;
+  // the buttons disabled so far stay so.
   void Form_Load();
 
   // Command1_Click ... Command16_Click: one rule for all sixteen. Marks the
@@ -67,15 +67,18 @@ class SwitchPanel {
   // and ignoring it keeps the pair consistent if anything else does.
   void Command_Click(int button);
 
-  // Window events and the notification-area icon: see PanelTray. The icon
-  // reports to PanelTray itself, never through the window.
+  // Window events and the notification-area icon: see PanelTray.
+  // RestoreFromTray is what the icon's restore request does, for anything
+  // else that brings the window back.
   void Form_Resize() {
     if (tray_) tray_->Form_Resize();
+  }
+  void RestoreFromTray() {
+    if (tray_) tray_->RestoreFromTray();
   }
   void Form_Unload() {
     if (tray_) tray_->Form_Unload();
   }
-  const NotifyIconData* TrayIconData() const { return tray_ ? &tray_->TrayIconData() : nullptr; }
 
  private:
   void setEnabled(int button, bool enabled);

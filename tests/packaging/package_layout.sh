@@ -33,11 +33,15 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/bin/velmo-chaser -> /opt/velmo/chaser
 ./usr/bin/velmo-portmonitor -> /opt/velmo/portmonitor
 ./usr/bin/velmo-switchpanel -> /opt/velmo/switchpanel
-./usr/share/applications/velmo-chaser.desktop
-./usr/share/applications/velmo-portmonitor.desktop
-./usr/share/applications/velmo-switchpanel.desktop
+./usr/lib/systemd/user/velmo-chaser.service
+./usr/lib/systemd/user/velmo-switchpanel.service
+./usr/share/applications/org.velmo.Chaser.desktop
+./usr/share/applications/org.velmo.PortMonitor.desktop
+./usr/share/applications/org.velmo.SwitchPanel.desktop
 ./usr/share/dbus-1/interfaces/org.velmo.Chaser1.xml
 ./usr/share/dbus-1/interfaces/org.velmo.SwitchPanel1.xml
+./usr/share/dbus-1/services/org.velmo.Chaser.service
+./usr/share/dbus-1/services/org.velmo.SwitchPanel.service
 ./usr/share/doc/velmo/changelog.gz
 ./usr/share/doc/velmo/copyright
 ./usr/share/lintian/overrides/velmo

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "ini/text_encoding.h"
-#include "qt/tray_notify_icon.h"
 #include "switchpanel/form1.h"
+#include "switchpanel/qt_notification_area.h"
 #include "switchpanel/switch_panel.h"
 #include "tests/reliability/hostile_settings.h"
 #include "tests/support/qt_application.h"
@@ -41,7 +41,7 @@ class PanelHostileSettings : public ::testing::Test {
   // in the tooltip).
   Captions start() {
     SwitchPanel panel(port, folder.path());
-    Form1 window(panel, shell);
+    Form1 window(panel, area);
     panel.Form_Load();
     window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -57,7 +57,7 @@ class PanelHostileSettings : public ::testing::Test {
   QApplication& app = test::application();
   TempFolder folder;
   NullPort port;
-  qt::QtShellNotifyIcon shell;
+  QtNotificationArea area;
 };
 
 // "ø" in the two encodings a settings file may use.

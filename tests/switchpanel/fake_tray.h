@@ -1,13 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <map>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "switchpanel/notification_area.h"
 #include "switchpanel/panel_window.h"
-#include "system/shell_notify_icon.h"
 
 namespace velmo::test {
 
@@ -39,40 +39,36 @@ class FakeWindow final : public PanelWindow {
   std::vector<std::string>& log_;
 };
 
-// A notification area that behaves like the shell's: one icon per window and
-// identifier, adding a shown icon or removing a missing one fails.
-class FakeShell final : public ShellNotifyIcon {
+// A notification area with room for one icon; the test plays its user.
+class FakeNotificationArea final : public switchpanel::NotificationArea {
  public:
-  explicit FakeShell(std::vector<std::string>& log) : log_(log) {}
+  explicit FakeNotificationArea(std::vector<std::string>& log) : log_(log) {}
 
   bool available = true;
-  std::map<std::pair<NotifyIconWindow*, std::uint32_t>, NotifyIconData> icons;
-  int adds = 0;  // successful adds
+  std::optional<switchpanel::TrayIcon> shown;
+  int shows = 0;  // successful ones
 
-  bool Shell_NotifyIcon(std::uint32_t message, const NotifyIconData& data) override {
-    const auto id = std::make_pair(data.hWnd, data.uID);
-    bool done = false;
-    if (message == NIM_ADD && available && !icons.count(id)) {
-      icons.emplace(id, data);
-      ++adds;
-      done = true;
-    } else if (message == NIM_DELETE) {
-      done = icons.erase(id) > 0;
-    }
-    log_.push_back((message == NIM_ADD ? "icon add " : "icon delete ") +
-                   std::string(done ? "ok" : "failed"));
-    return done;
+  bool showIcon(const switchpanel::TrayIcon& icon, std::function<void()> restore) override {
+    log_.push_back(available ? "icon show" : "icon show failed");
+    if (!available) return false;
+    shown = icon;
+    restore_ = std::move(restore);
+    ++shows;
+    return true;
+  }
+  void removeIcon() override {
+    log_.push_back("icon remove");
+    shown.reset();
   }
 
-  // The mouse event report (a window message number) over every shown icon,
-  // sent to its window with its callback message.
-  void report(std::uint32_t report) {
-    const auto shown = icons;  // a report may remove the icon
-    for (const auto& [id, data] : shown) data.hWnd->notifyIconReport(data.uCallbackMessage, report);
+  // The user asks for the window back through the shown icon.
+  void requestRestore() {
+    if (shown) restore_();
   }
 
  private:
   std::vector<std::string>& log_;
+  std::function<void()> restore_;
 };
 
 }  // namespace velmo::test

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "qt/fatal_error.h"
-#include "qt/tray_notify_icon.h"
 #include "system/run_time_error.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/recording_port.h"
@@ -53,8 +52,8 @@ class Form1Test : public ::testing::Test {
                     [](const std::string&, const std::string& key, const std::string&) {
                       return std::string(captionOf(key));
                     }};
-  test::FakeShell shell{log};
-  Form1 window{panel, shell};
+  test::FakeNotificationArea area{log};
+  Form1 window{panel, area};
 };
 
 TEST_F(Form1Test, ClientAreaIsFixedWhiteWithTitleIconAndPicture) {
@@ -173,7 +172,7 @@ TEST_F(Form1Test, PortErrorInAClickGoesToTheFatalErrorReport) {
     std::uint8_t readByte(int) override { throw RunTimeError("cannot read port 888"); }
   } failing;
   SwitchPanel broken(failing, "/opt/velmo", [](auto&&...) { return std::string(); });
-  Form1 brokenWindow(broken, shell);
+  Form1 brokenWindow(broken, area);
   std::vector<std::string> reports;
   qt::setFatalErrorReporter([&](const std::string& text) { reports.push_back(text); });
 
@@ -184,27 +183,17 @@ TEST_F(Form1Test, PortErrorInAClickGoesToTheFatalErrorReport) {
   EXPECT_NE(reports[0].find("cannot read port 888"), std::string::npos);
 }
 
-TEST_F(Form1Test, MinimisingHidesTheWindowBehindOneIcon) {
+TEST_F(Form1Test, MinimisingHidesTheWindowBehindTheIconWhoseRequestRestoresIt) {
   showActive();
   log.clear();
   window.setWindowState(Qt::WindowMinimized);
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(shell.icons.size(), 1u);
-  EXPECT_EQ(log, (std::vector<std::string>{"icon add ok"}));
-}
+  EXPECT_EQ(log, (std::vector<std::string>{"icon show"}));
 
-TEST_F(Form1Test, OnlyADoubleClickReportOfTheIconRestores) {
-  showActive();
-  window.setWindowState(Qt::WindowMinimized);
-  ASSERT_FALSE(window.isVisible());
-
-  for (std::uint32_t report : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) shell.report(report);
-  EXPECT_FALSE(window.isVisible());
-
-  shell.report(WM_LBUTTONDBLCLK);
+  area.requestRestore();
   EXPECT_TRUE(window.isVisible());
   EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
-  EXPECT_TRUE(shell.icons.empty());
+  EXPECT_FALSE(area.shown);
 }
 
 TEST_F(Form1Test, ThePointerOverTheWindowNeverTakesTheRestorePath) {
@@ -219,20 +208,9 @@ TEST_F(Form1Test, ThePointerOverTheWindowNeverTakesTheRestorePath) {
 TEST_F(Form1Test, ClosingRemovesTheIcon) {
   showActive();
   window.setWindowState(Qt::WindowMinimized);
-  ASSERT_EQ(shell.icons.size(), 1u);
+  ASSERT_TRUE(area.shown);
   window.close();
-  EXPECT_TRUE(shell.icons.empty());
-}
-
-TEST_F(Form1Test, WithoutANotificationAreaTheMinimisedWindowStays) {
-  qt::QtShellNotifyIcon noTray([] { return false; });
-  SwitchPanel otherPanel(port, "/opt/velmo", [](auto&&...) { return std::string(); });
-  Form1 other(otherPanel, noTray);
-  otherPanel.Form_Load();
-  other.show();
-  other.setWindowState(Qt::WindowMinimized);
-  EXPECT_TRUE(other.isVisible());
-  EXPECT_TRUE(other.windowState() & Qt::WindowMinimized);
+  EXPECT_FALSE(area.shown);
 }
 
 }  // namespace

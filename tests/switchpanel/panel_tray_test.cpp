@@ -1,4 +1,4 @@
-// The notification-area icon of the panel with a fake window and shell.
+// The notification-area icon of the panel with a fake window and area.
 #include "switchpanel/panel_tray.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ using State = PanelWindow::State;
 class PanelTrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    panel.attachWindow(window, shell);
+    panel.attachWindow(window, area);
     panel.Form_Load();
     log.clear();
   }
@@ -29,13 +29,10 @@ class PanelTrayTest : public ::testing::Test {
     panel.Form_Resize();
   }
 
-  // A report of the icon: the window message of a mouse event over it.
-  void report(std::uint32_t message) { shell.report(message); }
-
   Log log;
   test::RecordingPort port{log};
   test::FakeWindow window{log};
-  test::FakeShell shell{log};
+  test::FakeNotificationArea area{log};
   SwitchPanel panel{port, "/opt/velmo",
                     [this](const std::string&, const std::string& key, const std::string&) {
                       log.push_back("read " + key);
@@ -43,25 +40,14 @@ class PanelTrayTest : public ::testing::Test {
                     }};
 };
 
-TEST_F(PanelTrayTest, StartUpFillsTheRecordAndShowsNoIcon) {
-  log.clear();
-  panel.Form_Load();
-  EXPECT_TRUE(shell.icons.empty());
-
-  const NotifyIconData& data = *panel.TrayIconData();
-  EXPECT_NE(data.hWnd, nullptr);
-  EXPECT_EQ(data.uID, 1u);
-  EXPECT_EQ(data.uFlags, 7u);
-  EXPECT_EQ(data.uCallbackMessage, 512u);
-  EXPECT_EQ(data.szTip, "Velmo 1.0 by the Velmo team");
-  EXPECT_EQ(data.menuEntry, "Gjenopprett");
-}
-
-TEST_F(PanelTrayTest, MinimisingAddsOneIconAndHidesTheWindow) {
+TEST_F(PanelTrayTest, StartUpShowsNoIconAndMinimisingShowsOneWithTipAndMenuEntry) {
+  EXPECT_FALSE(area.shown);
   minimise();
   panel.Form_Resize();  // delivered again while minimised
-  EXPECT_EQ(log, (Log{"icon add ok", "window hide"}));
-  EXPECT_EQ(shell.icons.size(), 1u);
+  EXPECT_EQ(log, (Log{"icon show", "window hide"}));
+  ASSERT_TRUE(area.shown);
+  EXPECT_EQ(area.shown->tip, "Velmo 1.0 by the Velmo team");
+  EXPECT_EQ(area.shown->restoreEntry, "Gjenopprett");
   EXPECT_FALSE(window.visible);
 }
 
@@ -72,84 +58,42 @@ TEST_F(PanelTrayTest, NormalStateChangesNothing) {
   EXPECT_TRUE(log.empty());
 }
 
-TEST_F(PanelTrayTest, LeftDoubleClickOnTheIconRestoresTheWindowAndRemovesTheIcon) {
-  minimise();
-  log.clear();
-  report(515);
-  EXPECT_EQ(log, (Log{"window normal", "icon delete ok", "window show"}));
-  EXPECT_EQ(window.state, State::Normal);
-  EXPECT_TRUE(window.visible);
-  EXPECT_TRUE(shell.icons.empty());
-}
-
-TEST_F(PanelTrayTest, OtherIconReportsDoNothing) {
-  minimise();
-  log.clear();
-  for (std::uint32_t message : {512, 513, 514, 516, 517, 518, 519, 520, 521}) report(message);
-  panel.TrayIconData()->hWnd->notifyIconReport(WM_LBUTTONDOWN, 515);  // not the callback message
-  EXPECT_TRUE(log.empty());
-  EXPECT_FALSE(window.visible);
-  EXPECT_EQ(shell.icons.size(), 1u);
-}
-
-TEST(RoundHalfToEven, RoundsToNearestAndHalvesToEven) {
-  const std::vector<std::pair<float, double>> cases = {
-      {514.5f, 514}, {515.5f, 516}, {515.4f, 515}, {514.6f, 515}, {515.f, 515},
-      {516.5f, 516}, {0.5f, 0},     {1.5f, 2},     {-0.5f, 0},    {-1.5f, -2}};
-  for (const auto& [x, expected] : cases) EXPECT_EQ(roundHalfToEven(x), expected) << x;
-}
-
-TEST_F(PanelTrayTest, MouseMoveRestoresOnlyWhenXRoundsTo515) {
-  PanelTray tray(window, shell);
-  tray.fillTrayIconData();
-  const std::vector<std::pair<float, bool>> cases = {
-      {514.5f, false}, {515.4f, true}, {515.5f, false}, {514.51f, true}, {515.49f, true}};
-  for (const auto& [x, restores] : cases) {
-    window.state = State::Minimized;
-    tray.Form_Resize();
-    tray.Form_MouseMove(0, 0, x, 0);
-    EXPECT_EQ(window.visible, restores) << "x = " << x;
-    tray.RestoreFromTray();
-  }
-}
-
-TEST_F(PanelTrayTest, EveryMinimiseAddsOneIcon) {
-  for (int round = 0; round < 3; ++round) {
+// The icon's restore request, and the panel's own entry for it.
+TEST_F(PanelTrayTest, EachRestoreBringsTheWindowBackNormalAndRemovesTheIcon) {
+  const std::vector<std::function<void()>> restores = {[this] { area.requestRestore(); },
+                                                       [this] { panel.RestoreFromTray(); }};
+  for (const auto& restore : restores) {
     minimise();
-    EXPECT_EQ(shell.icons.size(), 1u);
-    EXPECT_FALSE(window.visible);
-    report(515);
-    EXPECT_TRUE(shell.icons.empty());
+    log.clear();
+    restore();
+    EXPECT_EQ(log, (Log{"window normal", "icon remove", "window show"}));
+    EXPECT_EQ(window.state, State::Normal);
     EXPECT_TRUE(window.visible);
+    EXPECT_FALSE(area.shown);
   }
-  EXPECT_EQ(shell.adds, 3);
+  EXPECT_EQ(area.shows, 2);
 }
 
 TEST_F(PanelTrayTest, ClosingRemovesTheIcon) {
+  EXPECT_NO_THROW(panel.Form_Unload());  // none shown yet
   minimise();
   panel.Form_Unload();
-  EXPECT_TRUE(shell.icons.empty());
-}
-
-TEST_F(PanelTrayTest, ClosingWithoutMinimisingLeavesNoIconAndNoError) {
-  EXPECT_NO_THROW(panel.Form_Unload());
-  EXPECT_EQ(log, (Log{"icon delete failed"}));
-  EXPECT_TRUE(shell.icons.empty());
+  EXPECT_FALSE(area.shown);
 }
 
 TEST_F(PanelTrayTest, WithoutANotificationAreaMinimisingLeavesTheWindowOnTheTaskbar) {
-  shell.available = false;
+  area.available = false;
   minimise();
-  EXPECT_EQ(log, (Log{"icon add failed"}));
+  EXPECT_EQ(log, (Log{"icon show failed"}));
   EXPECT_TRUE(window.visible);
   EXPECT_EQ(window.state, State::Minimized);
 
   window.state = State::Normal;  // the user brings it back from the taskbar
   panel.Form_Resize();
-  shell.available = true;  // a notification area has appeared since
+  area.available = true;  // a notification area has appeared since
   minimise();
   EXPECT_FALSE(window.visible);
-  EXPECT_EQ(shell.icons.size(), 1u);
+  EXPECT_TRUE(area.shown);
 }
 
 TEST_F(PanelTrayTest, LinesAndButtonPairsAreUntouchedByTheTray) {
@@ -159,9 +103,7 @@ TEST_F(PanelTrayTest, LinesAndButtonPairsAreUntouchedByTheTray) {
   log.clear();
 
   minimise();
-  report(513);
-  report(514);
-  report(515);
+  area.requestRestore();
   panel.Form_Unload();
   for (const std::string& entry : log) {
     EXPECT_EQ(entry.find("888"), std::string::npos) << entry;
@@ -178,9 +120,9 @@ TEST(PanelWithoutWindow, WindowEventsAreIgnored) {
   test::RecordingPort port(log);
   SwitchPanel panel(port, "/opt/velmo", [](auto&&...) { return std::string(); });
   panel.Form_Load();
-  EXPECT_EQ(panel.TrayIconData(), nullptr);
   EXPECT_NO_THROW({
     panel.Form_Resize();
+    panel.RestoreFromTray();
     panel.Form_Unload();
   });
 }

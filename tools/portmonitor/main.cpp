@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   if (commandLine.has(velmo::portmonitor::kWatchOption.name)) return watchInTerminal();
   QApplication app(argc, argv);
+  QGuiApplication::setDesktopFileName("org.velmo.PortMonitor");
   std::unique_ptr<velmo::port::RegisterWatcher> watcher;
   std::unique_ptr<velmo::portmonitor::MonitorWindow> window;
   return velmo::qt::runMainWindow([&]() -> QWidget* {
