@@ -445,7 +445,7 @@ $(ola_frames "${2:-}")"
 start_remote() {
   make_program_folder "$WORK/remote" remote
   XDG_CONFIG_HOME="$WORK/config" start_program "$WORK/remote/remote" --listen 127.0.0.1:0 "$@"
-  _remote_up() { grep -q '#token=' "$WORK/remote.out"; }
+  _remote_up() { grep -qs '#token=' "$WORK/remote.out"; }
   wait_until 20 _remote_up || fail "the remote did not start: $(cat "$WORK/remote.out")"
   REMOTE_URL=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$WORK/remote.out" | head -n1)
   REMOTE_TOKEN=$(cat "$WORK/config/velmo/remote-token")
