@@ -19,8 +19,7 @@ void TimerScheduler::setScheduleChanged(std::function<void()> callback) {
 
 void TimerScheduler::arm(WindowTimer& timer, std::chrono::milliseconds interval) {
   if (timer.countdown_) countdowns_.erase(*timer.countdown_);
-  const Instant from = runningDue_ ? *runningDue_ : clock_.now();
-  insert(timer, Entry{from + interval, nextSequence_++, &timer});
+  insert(timer, Entry{countdownBase() + interval, nextSequence_++, &timer});
   notifyChanged();
 }
 
@@ -51,17 +50,30 @@ void TimerScheduler::runDue() {
   }
 }
 
-void TimerScheduler::runHandler(const std::function<void()>& handler) {
-  // Within a countdown's handler, its due instant stays the base.
-  if (runningDue_) return handler();
-  runFrom(clock_.now(), handler);
+Instant TimerScheduler::countdownBase() {
+  if (!runningDue_) {
+    const Instant now = clock_.now();
+    if (!handlerRunning_) return now;
+    runningDue_ = now;  // the first countdown a click starts sets the base
+  }
+  return *runningDue_;
 }
 
-void TimerScheduler::runFrom(Instant base, const std::function<void()>& handler) {
+void TimerScheduler::runHandler(const std::function<void()>& handler) {
+  // Within a countdown's handler, its due instant stays the base.
+  if (handlerRunning_) return handler();
+  runFrom(std::nullopt, handler);
+}
+
+void TimerScheduler::runFrom(std::optional<Instant> base, const std::function<void()>& handler) {
   struct RunningReset {
-    std::optional<Instant>& running;
-    ~RunningReset() { running.reset(); }
-  } reset{runningDue_};
+    TimerScheduler& scheduler;
+    ~RunningReset() {
+      scheduler.runningDue_.reset();
+      scheduler.handlerRunning_ = false;
+    }
+  } reset{*this};
+  handlerRunning_ = true;
   runningDue_ = base;
   const std::uint64_t firstStarted = nextSequence_;
   handler();
@@ -76,7 +88,8 @@ void TimerScheduler::resyncIfOverdue(std::uint64_t firstStarted) {
     if (entry.sequence >= firstStarted) started.push_back(entry);
   }
   const Instant now = clock_.now();
-  // The earliest started countdown is the first one collected.
+  // The earliest started countdown is the first one collected; with one
+  // started, the base is known.
   if (started.empty() || started.front().due >= now) return;
   const Instant lateness = now - *runningDue_;
   for (Entry entry : started) {

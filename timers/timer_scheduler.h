@@ -20,8 +20,9 @@ class WindowTimer;
 // Where a countdown counts from:
 //  - started outside a handler, from now;
 //  - started in an event handler run through runHandler() (a click), from
-//    the instant that handler began, so a group started together keeps its
-//    intervals exactly however long the handler's port writes take;
+//    the instant the first of them started, so a group started together
+//    keeps its intervals exactly however long the handler's port writes
+//    take, and none counts from before the writes that precede it;
 //  - started while a countdown's handler runs (the firing timer's own next countdown
 //    included), from the instant that handler was due, so cascades do not
 //    creep late. When the handler returns, if any countdown it started and
@@ -49,9 +50,9 @@ class TimerScheduler {
   void runDue();
 
   // Runs an event handler that is not a countdown's (a click). Countdowns
-  // it starts count from the instant it began, and resync as a countdown
-  // handler's do should it run longer than one of them. Exceptions from
-  // handler propagate to the caller.
+  // it starts count from the instant the first of them started, and resync
+  // as a countdown handler's do should it run longer than one of them.
+  // Exceptions from handler propagate to the caller.
   void runHandler(const std::function<void()>& handler);
 
   // Called whenever nextDue() may have changed, so a driver can re-arm.
@@ -77,14 +78,18 @@ class TimerScheduler {
   // After a handler: moves the countdowns it started (sequences from
   // firstStarted on) to count from now if any of them is overdue.
   void resyncIfOverdue(std::uint64_t firstStarted);
-  // Runs handler with its countdowns counting from base.
-  void runFrom(Instant base, const std::function<void()>& handler);
+  // Runs handler with its countdowns counting from base, or from the
+  // instant the first of them starts when base is empty.
+  void runFrom(std::optional<Instant> base, const std::function<void()>& handler);
+  // The instant a countdown started now counts from.
+  Instant countdownBase();
   void notifyChanged() const;
 
   const Clock& clock_;
   std::set<Entry> countdowns_;
   std::uint64_t nextSequence_ = 0;
-  std::optional<Instant> runningDue_;
+  bool handlerRunning_ = false;
+  std::optional<Instant> runningDue_;  // the running handler's base, once known
   std::function<void()> scheduleChanged_;
 };
 
