@@ -14,7 +14,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 SWEEP = [1, 2, 4, 8, 16, 32, 64, 128, 64, 32, 16, 8, 4, 2]
 RECORD_LAMPS = """
 window.shown = [];
-const lamps = [...document.querySelectorAll('[data-line]:not(button)')];
+const lamps = [...document.querySelectorAll('[data-line]')];
 const byte = () => lamps.reduce((b, lamp, i) => b | (lamp.dataset.on === '1' ? 1 << i : 0), 0);
 new MutationObserver(() => {
   const now = byte();
@@ -55,7 +55,7 @@ def main(url, profile, screenshot):
         expect("token" not in page.current_url, "the token stayed in the address")
         expect(page.execute_script("return document.documentElement.scrollWidth <= innerWidth"),
                "the page is wider than a phone")
-        first = page.find_element(By.CSS_SELECTOR, '#switches button[data-line="1"]')
+        first = page.find_element(By.CSS_SELECTOR, '[data-switch="1"][data-to="on"]')
         expect(first.text == "Aktiver vifte 1", f"the first switch reads {first.text!r}")
 
         page.execute_script(RECORD_LAMPS)
@@ -69,8 +69,8 @@ def main(url, profile, screenshot):
 
         tap_pattern(page, 0)
         wait.until(lambda p: p.execute_script("return window.shown.at(-1) === 0"))
-        on = page.find_element(By.CSS_SELECTOR, '#switches button[data-line="3"][data-on="1"]')
-        off = page.find_element(By.CSS_SELECTOR, '#switches button[data-line="3"][data-on="0"]')
+        on = page.find_element(By.CSS_SELECTOR, '[data-switch="3"][data-to="on"]')
+        off = page.find_element(By.CSS_SELECTOR, '[data-switch="3"][data-to="off"]')
         expect(on.text.startswith("Aktiver") and on.is_enabled() and not off.is_enabled(),
                "line 3's buttons are not as the switch panel shows them")
         on.click()

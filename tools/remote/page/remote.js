@@ -37,8 +37,9 @@ function build() {
     lampRow.append(lamp);
 
     const group = element("div", {class: "switch", role: "group", "aria-label": "Line " + line});
-    const on = element("button", {type: "button", lang: "nb", "data-line": line, "data-on": "1"});
-    const off = element("button", {type: "button", lang: "nb", "data-line": line, "data-on": "0"});
+    // data-line and data-on belong to the lamps alone.
+    const on = element("button", {type: "button", lang: "nb", "data-switch": line, "data-to": "on"});
+    const off = element("button", {type: "button", lang: "nb", "data-switch": line, "data-to": "off"});
     on.addEventListener("click", () => command("PUT", "/api/v1/lines/" + line, {on: true}));
     off.addEventListener("click", () => command("PUT", "/api/v1/lines/" + line, {on: false}));
     group.append(on, off);
