@@ -1,5 +1,4 @@
 #include "qt/fatal_error.h"
-#include "qt/program_life.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/program_life.h"
 #include "system/run_time_error.h"
 
 namespace velmo::qt {
