@@ -6,9 +6,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libieee1284-3-dev
+  qt6-httpserver-dev qt6-websockets-dev liblo-dev libqrencode-dev
   libola-dev ola ola-python
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon libglib2.0-bin jq
+  chromium chromium-driver python3-selenium liblo-tools curl
   clang libclang-rt-14-dev llvm clang-format
   dpkg-dev lintian desktop-file-utils
 )

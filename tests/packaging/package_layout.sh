@@ -4,7 +4,7 @@
 # /opt/velmo as installed without changing this machine.
 source "$E2E_LIB"
 e2e_setup
-packages=(velmo)
+packages=(velmo velmo-remote)
 [[ "$VELMO_OLA_PACKAGE" == 1 ]] && packages+=(velmo-ola)
 for package in "${packages[@]}"; do
   deb=$(echo "$PACKAGE_DIR/${package}_"*.deb)
@@ -60,6 +60,16 @@ done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/velmo.svg" ]] || fail "no scalable icon"
 [[ $(depends velmo) == *libqt6widgets6* && $(depends velmo) != *libola* ]] ||
   fail "velmo depends on: $(depends velmo)"
+
+expect_files velmo-remote "./opt/velmo/remote
+./usr/bin/velmo-remote -> /opt/velmo/remote
+./usr/lib/systemd/user/velmo-remote.service
+./usr/share/doc/velmo-remote/changelog.gz
+./usr/share/doc/velmo-remote/copyright
+./usr/share/lintian/overrides/velmo-remote
+./usr/share/man/man1/velmo-remote.1.gz"
+[[ $(depends velmo-remote) == "velmo (= $VELMO_VERSION), "*liblo7*libqrencode4*libqt6httpserver6* ]] ||
+  fail "velmo-remote depends on: $(depends velmo-remote)"
 
 if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then
   expect_files velmo-ola "./opt/velmo/libvelmoport-ola.so

@@ -1,0 +1,164 @@
+"""Command -> port write latency of velmo-remote over HTTP, the push channel
+and OSC, then a sustained HTTP load. Run by bench/remote_bench.sh, which
+starts the programs and the remote:
+remote_bench.py PAGE_URL TOKEN OSC_PORT TRACE_PATH"""
+import base64
+import http.client
+import json
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+
+SAMPLES = 300
+RATE = 500  # requests a second, in all
+SECONDS = 10
+CLIENTS = 4  # connections of the sustained load, each on a line of its own
+
+
+class Trace:
+    """The port trace from now on: each write's CLOCK_MONOTONIC instant."""
+
+    def __init__(self, path):
+        self.file = open(path, encoding="ascii")
+        self.file.seek(0, os.SEEK_END)
+        self.partial = ""
+
+    def writes(self):
+        self.partial += self.file.read()
+        *lines, self.partial = self.partial.split("\n")
+        return [int(line.split()[0]) for line in lines if " out " in line]
+
+    def next_write(self, timeout=2.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            written = self.writes()
+            if written:
+                return written[0]
+            time.sleep(0.0002)
+        raise RuntimeError("no port write came")
+
+
+class Remote:
+    def __init__(self, url, token, osc_port):
+        self.host, port = url.split("//")[1].strip("/").split(":")
+        self.port = int(port)
+        self.token = token
+        self.osc_port = osc_port
+
+    def http(self):
+        return http.client.HTTPConnection(self.host, self.port, timeout=5)
+
+    def put_line(self, connection, line, on):
+        connection.request("PUT", f"/api/v1/lines/{line}", json.dumps({"on": on}),
+                           {"Authorization": "Bearer " + self.token,
+                            "Content-Type": "application/json"})
+        reply = connection.getresponse()
+        reply.read()
+        return reply.status
+
+    def push_channel(self):
+        sock = socket.create_connection((self.host, self.port))
+        key = base64.b64encode(os.urandom(16)).decode()
+        sock.sendall((f"GET /api/v1/events?token={self.token} HTTP/1.1\r\n"
+                      f"Host: {self.host}:{self.port}\r\nUpgrade: websocket\r\n"
+                      f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
+                      "Sec-WebSocket-Version: 13\r\n\r\n").encode())
+        answer = b""
+        while b"\r\n\r\n" not in answer:
+            answer += sock.recv(4096)
+        assert answer.startswith(b"HTTP/1.1 101"), answer
+        sock.setblocking(False)
+        return sock
+
+    @staticmethod
+    def push_send(sock, message):
+        data = json.dumps(message).encode()
+        mask = os.urandom(4)
+        masked = bytes(b ^ mask[i % 4] for i, b in enumerate(data))
+        sock.sendall(bytes([0x81, 0x80 | len(data)]) + mask + masked)
+        try:  # the state pushed back is not needed here
+            while sock.recv(65536):
+                pass
+        except BlockingIOError:
+            pass
+
+    def osc_line(self, sock, line, on):
+        def padded(text):
+            raw = text.encode() + b"\0"
+            return raw + b"\0" * (-len(raw) % 4)
+        sock.sendto(padded(f"/velmo/line/{line}") + padded(",i") + struct.pack(">i", int(on)),
+                    (self.host, self.osc_port))
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
+
+
+def latency(name, trace, send):
+    spans = []
+    for i in range(SAMPLES):
+        trace.writes()
+        start = time.monotonic_ns()
+        send(i % 2 == 0)
+        spans.append((trace.next_write() - start) / 1e6)
+    print(f"{name:14} p50 {percentile(spans, 0.5):6.3f} ms  p99 {percentile(spans, 0.99):6.3f} ms"
+          f"  ({SAMPLES} commands)")
+
+
+def client_load(remote, line, count, start, results):
+    connection = remote.http()
+    interval = CLIENTS / RATE
+    for i in range(count):
+        pause = start + i * interval - time.monotonic()
+        if pause > 0:
+            time.sleep(pause)
+        sent = time.monotonic()
+        try:
+            status = remote.put_line(connection, line, i % 2 == 0)
+        except (OSError, http.client.HTTPException):
+            status = 0
+            connection = remote.http()
+        results.append((status, (time.monotonic() - sent) * 1e3))
+
+
+def sustained(remote, trace):
+    per_client = RATE * SECONDS // CLIENTS
+    results = []
+    start = time.monotonic() + 0.1
+    threads = [threading.Thread(target=client_load, args=(remote, line, per_client, start, results))
+               for line in range(1, CLIENTS + 1)]
+    trace.writes()
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    took = time.monotonic() - start
+    time.sleep(0.5)
+    written = len(trace.writes())
+    answered = sum(1 for status, _ in results if status == 200)
+    answer_ms = [ms for _, ms in results]
+    sent = per_client * CLIENTS
+    print(f"sustained      {sent} requests in {took:.2f} s ({sent / took:.0f}/s) on {CLIENTS} "
+          f"connections: {answered} answered 200, {written} port writes, "
+          f"{sent - min(answered, written)} lost; answer p50 {percentile(answer_ms, 0.5):.3f} ms, "
+          f"p99 {percentile(answer_ms, 0.99):.3f} ms")
+
+
+def main(url, token, osc_port, trace_path):
+    remote = Remote(url, token, int(osc_port))
+    trace = Trace(trace_path)
+    connection = remote.http()
+    latency("HTTP", trace, lambda on: remote.put_line(connection, 1, on))
+    channel = remote.push_channel()
+    latency("push channel", trace, lambda on: remote.push_send(channel, {"line": 1, "on": on}))
+    osc = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    latency("OSC", trace, lambda on: remote.osc_line(osc, 1, on))
+    sustained(remote, trace)
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:5])

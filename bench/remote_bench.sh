@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the remote bench: the chaser, the switch panel and velmo-remote from
+# the build's program folder on a private session bus and X server, as the
+# end-to-end tests start them, then bench/remote_bench.py against them:
+#   bench/remote_bench.sh [BUILD_DIR]   (BUILD_DIR: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+[[ -x "$build/bin/remote" ]] || { echo "build $build/bin/remote first (cmake --build --preset default)" >&2; exit 2; }
+export VELMO_BIN_DIR="$PWD/$build/bin" VELMO_EXAMPLES="$PWD/examples"
+
+source tests/e2e/lib.sh
+e2e_setup
+unset VELMO_PORT # the default register of its own runtime folder: no port target
+start_session_bus
+start_example chaser
+start_example switchpanel
+start_remote --osc 0
+wait_until 20 remote_sees_both_programs || fail "the remote does not see both programs"
+/usr/bin/python3 bench/remote_bench.py "$REMOTE_URL" "$REMOTE_TOKEN" "$REMOTE_OSC_PORT" "$WORK/trace"

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QVariantMap>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "dbus/bus_names.h"
+#include "tools/remote/command.h"
+
+class QDBusServiceWatcher;
+
+namespace velmo::remote {
+
+// The chaser and the switch panel of one port target as the session bus
+// shows them: which of them run (their bus names' owners), their properties
+// (read when a program appears, then followed through PropertiesChanged),
+// and the calls that carry commands to them.
+class BusPrograms : public QObject {
+  Q_OBJECT
+
+ public:
+  // One program on the bus.
+  struct Program {
+    const dbus::BusAddress* address;
+    QString service;  // its bus name on the target
+    QString noun;     // "the chaser", for messages
+    bool running = false;
+    QVariantMap properties;
+  };
+
+  // Follows the programs on target (canonical target text, "" for the
+  // default register) on bus.
+  BusPrograms(QDBusConnection bus, const std::string& target, QObject* parent = nullptr);
+
+  const Program& chaser() const { return chaser_; }
+  const Program& panel() const { return panel_; }
+
+  // What becomes of a command: nothing when the program carried it out,
+  // else why not: 503 when its program is not running, 400 when the
+  // program refused the value, 504 when it did not answer in time, 502 for
+  // another bus error.
+  using Outcome = std::optional<Refusal>;
+
+  // Sends command to its program; done gets the outcome on the event loop.
+  void send(const Command& command, std::function<void(const Outcome&)> done);
+
+  // Sends command and waits for the program's answer (a local call: well
+  // under a millisecond, kCallTimeoutMs at most).
+  Outcome sendAndWait(const Command& command);
+
+  static constexpr int kCallTimeoutMs = 2000;
+
+ signals:
+  // A program came or went, or a property changed.
+  void changed();
+
+ private slots:
+  void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
+  void propertiesChanged(const QString& interface, const QVariantMap& changed,
+                         const QStringList& invalidated);
+
+ private:
+  Program& programFor(const Command& command);
+  std::optional<QDBusMessage> callFor(const Command& command, Outcome& refusal);
+  static Outcome outcomeOf(const QDBusMessage& reply, const Program& program);
+  void readProperties(Program& program);
+
+  QDBusConnection bus_;
+  Program chaser_;
+  Program panel_;
+  QDBusServiceWatcher* watcher_;
+};
+
+}  // namespace velmo::remote

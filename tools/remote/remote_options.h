@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QHostAddress>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "system/command_line.h"
+#include "tools/remote/osc_receiver.h"
+
+namespace velmo::remote {
+
+// The remote's default address: this computer only.
+inline constexpr quint16 kDefaultHttpPort = 8356;
+
+// How the remote was asked to run.
+struct RemoteOptions {
+  QHostAddress listenAddress{QHostAddress::LocalHost};
+  quint16 listenPort = kDefaultHttpPort;  // 0: one the system picks
+  bool needsToken = false;                // --listen was given
+  std::optional<quint16> oscPort;
+  std::optional<Subnet> oscAllowed;
+  std::string portSetting;  // --port, else VELMO_PORT
+};
+
+// A command-line value that is not valid; what() says what is.
+struct OptionError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the remote's options; environmentPort is VELMO_PORT ("" when
+// unset). Throws OptionError.
+RemoteOptions readRemoteOptions(const CommandLineOutcome& commandLine,
+                                const std::string& environmentPort);
+
+}  // namespace velmo::remote

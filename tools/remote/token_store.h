@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace velmo::remote {
+
+// Where the remote keeps its token: $XDG_CONFIG_HOME/velmo, or
+// ~/.config/velmo when XDG_CONFIG_HOME is unset or not an absolute path.
+std::string tokenFolder();
+
+// The token in folder/remote-token: 128 random bits as 32 hex digits, made
+// on first use in a file of mode 0600 (the folder made 0700 if missing) and
+// read from it afterwards. Throws std::runtime_error that says what to do
+// when the file cannot be made or read, holds no token, or may be read by
+// others.
+std::string loadOrMakeToken(const std::string& folder);
+
+}  // namespace velmo::remote
