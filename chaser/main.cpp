@@ -1,4 +1,4 @@
-#include <QApplication>
+#include <QWidget>
 #include <memory>
 
 #include "chaser/chaser.h"
@@ -14,11 +14,8 @@
 
 int main(int argc, char* argv[]) {
   using namespace velmo;
-  const CommandLineOutcome commandLine = handleCommandLine(argc, argv, chaser::kUsage);
-  if (commandLine.exitStatus) return *commandLine.exitStatus;
-  qt::chooseHeadless(commandLine.has(qt::kHeadlessOption.name), "chaser");
-  QApplication application(argc, argv);
-  QGuiApplication::setDesktopFileName(QString::fromUtf8(dbus::kChaserBus.service.data()));
+  const qt::ProgramStart start(argc, argv, chaser::kUsage, dbus::kChaserBus.service);
+  if (start.exitStatus()) return *start.exitStatus();
 
   // Declared in the order they are made, so they go in the reverse order:
   // the chaser's timers leave the scheduler before the driver that owns it.
@@ -34,7 +31,7 @@ int main(int argc, char* argv[]) {
     window = std::make_unique<chaser::Form1>(*chaser);
     bus = std::make_unique<chaser::ChaserBus>(*chaser, *window);
     // A chaser that runs already starts the pattern asked for, as its action.
-    const auto option = commandLine.value(chaser::kPatternOption.name);
+    const auto option = start.commandLine().value(chaser::kPatternOption.name);
     const int pattern = option ? *option->data() - '0' : 0;
     const QString action = pattern ? chaser::patternAction(pattern) : "";
     if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), "chaser",

@@ -14,37 +14,6 @@ const QString kApplicationInterface = "org.freedesktop.Application";
 const QString kFailedError = "org.velmo.Error.Failed";
 const QString kIntrospectableInterface = "org.freedesktop.DBus.Introspectable";
 
-// The standard interfaces every object answers, as introspection reports them.
-const char* const kStandardInterfaces = R"(  <interface name="org.freedesktop.DBus.Introspectable">
-    <method name="Introspect"><arg name="xml_data" type="s" direction="out"/></method>
-  </interface>
-  <interface name="org.freedesktop.DBus.Peer">
-    <method name="Ping"/>
-    <method name="GetMachineId"><arg name="machine_uuid" type="s" direction="out"/></method>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
-    <method name="Get">
-      <arg name="interface_name" type="s" direction="in"/>
-      <arg name="property_name" type="s" direction="in"/>
-      <arg name="value" type="v" direction="out"/>
-    </method>
-    <method name="GetAll">
-      <arg name="interface_name" type="s" direction="in"/>
-      <arg name="properties" type="a{sv}" direction="out"/>
-    </method>
-    <method name="Set">
-      <arg name="interface_name" type="s" direction="in"/>
-      <arg name="property_name" type="s" direction="in"/>
-      <arg name="value" type="v" direction="in"/>
-    </method>
-    <signal name="PropertiesChanged">
-      <arg name="interface_name" type="s"/>
-      <arg name="changed_properties" type="a{sv}"/>
-      <arg name="invalidated_properties" type="as"/>
-    </signal>
-  </interface>
-)";
-
 // The <interface> elements of an introspection document, which is what a
 // virtual object reports: the bus adds the node and the standard interfaces.
 QString interfacesOf(const QString& document) {
@@ -161,7 +130,8 @@ QDBusMessage BusObject::answer(const QDBusMessage& message) {
     return message.createReply(
         "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n" +
-        QString(kStandardInterfaces) + introspection_ + "\n</node>\n");
+        interfacesOf(interfaceDocument("org.freedesktop.DBus")) + "\n" + introspection_ +
+        "\n</node>\n");
   }
   if (const std::optional<BusError> error = wrongStandardArguments(message)) {
     return errorReply(message, *error);

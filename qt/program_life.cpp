@@ -1,5 +1,7 @@
 #include "qt/program_life.h"
 
+#include <errno.h>  // program_invocation_short_name
+
 #include <QApplication>
 #include <QWidget>
 #include <cstdio>
@@ -18,19 +20,31 @@ bool isSet(const char* variable) {
   return value != nullptr && *value != '\0';
 }
 
-}  // namespace
-
-void chooseHeadless(bool asked, std::string_view programName) {
+void chooseHeadless(bool asked) {
   const bool noDisplay =
       !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("QT_QPA_PLATFORM");
   headless = asked || noDisplay;
   if (!headless) return;
   if (!asked) {
-    std::fprintf(stderr, "%.*s: no display to show a window on: running headless\n",
-                 static_cast<int>(programName.size()), programName.data());
+    std::fprintf(stderr, "%s: no display to show a window on: running headless\n",
+                 program_invocation_short_name);
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
+
+}  // namespace
+
+ProgramStart::ProgramStart(int& argc, char** argv, const ProgramUsage& usage,
+                           std::string_view applicationId)
+    : commandLine_(handleCommandLine(argc, argv, usage)) {
+  if (commandLine_.exitStatus) return;
+  chooseHeadless(commandLine_.has(kHeadlessOption.name));
+  application_ = std::make_unique<QApplication>(argc, argv);
+  QGuiApplication::setDesktopFileName(
+      QString::fromUtf8(applicationId.data(), static_cast<qsizetype>(applicationId.size())));
+}
+
+ProgramStart::~ProgramStart() = default;
 
 bool runsHeadless() {
   return headless;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include "system/command_line.h"
 
+class QApplication;
 class QWidget;
 
 namespace velmo::qt {
@@ -13,16 +16,31 @@ namespace velmo::qt {
 inline constexpr ProgramOption kHeadlessOption{
     "--headless", "run with no window, driven through the session bus and signals"};
 
-// Decides, before the QApplication exists, whether the program runs
-// headless: with no window and no notification-area icon, on Qt's offscreen
-// platform, driven through the session bus and signals, fatal errors only on
-// standard error and in the exit status. It does when asked (--headless) and
+// The start of a program with a window, from its command line to its
+// QApplication: --help, --version and usage errors end it at once; then it
+// decides whether the program runs headless: with no window and no
+// notification-area icon, on Qt's offscreen platform, driven through the
+// session bus and signals, fatal errors only on standard error and in the
+// exit status. It does when asked (--headless, which usage must list) and
 // when there is no display to show a window on (neither DISPLAY nor
 // WAYLAND_DISPLAY set, and no Qt platform chosen), which it then says once on
-// standard error under programName.
-void chooseHeadless(bool asked, std::string_view programName);
+// standard error. Then it makes the QApplication, with applicationId (the
+// desktop-file name and Wayland app id).
+class ProgramStart {
+ public:
+  ProgramStart(int& argc, char** argv, const ProgramUsage& usage, std::string_view applicationId);
+  ~ProgramStart();
 
-// Whether the program runs headless (chooseHeadless).
+  // Set when the program must end now with it; there is no QApplication then.
+  std::optional<int> exitStatus() const { return commandLine_.exitStatus; }
+  const CommandLineOutcome& commandLine() const { return commandLine_; }
+
+ private:
+  CommandLineOutcome commandLine_;
+  std::unique_ptr<QApplication> application_;
+};
+
+// Whether the program runs headless (ProgramStart).
 bool runsHeadless();
 
 // How the main window first appears, unless the program runs headless.

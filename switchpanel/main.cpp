@@ -1,4 +1,4 @@
-#include <QApplication>
+#include <QWidget>
 #include <memory>
 
 #include "dbus/program_bus.h"
@@ -14,18 +14,15 @@
 
 int main(int argc, char* argv[]) {
   using namespace velmo;
-  const CommandLineOutcome commandLine = handleCommandLine(argc, argv, switchpanel::kUsage);
-  if (commandLine.exitStatus) return *commandLine.exitStatus;
-  qt::chooseHeadless(commandLine.has(qt::kHeadlessOption.name), "switchpanel");
-  QApplication application(argc, argv);
-  QGuiApplication::setDesktopFileName(QString::fromUtf8(dbus::kSwitchPanelBus.service.data()));
+  const qt::ProgramStart start(argc, argv, switchpanel::kUsage, dbus::kSwitchPanelBus.service);
+  if (start.exitStatus()) return *start.exitStatus();
 
   switchpanel::QtNotificationArea notificationArea;
   std::unique_ptr<LibraryPort> port;
   std::unique_ptr<switchpanel::SwitchPanel> panel;
   std::unique_ptr<switchpanel::Form1> window;
   std::unique_ptr<switchpanel::PanelBus> bus;
-  const auto firstShow = commandLine.has(switchpanel::kMinimizedOption.name)
+  const auto firstShow = start.commandLine().has(switchpanel::kMinimizedOption.name)
                              ? qt::FirstShow::kMinimized
                              : qt::FirstShow::kNormal;
   return qt::runMainWindow(
