@@ -5,11 +5,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <thread>
 
 #include "port/data_register.h"
 #include "port/output_lines.h"
+#include "port/output_presence.h"
+#include "port/port_notices.h"
 #include "port/register_watcher.h"
 #include "port/simulated_register.h"
 #include "system/file_descriptor.h"
@@ -22,55 +23,80 @@ namespace velmo::port {
 // of another. So that all processes act as one latch, every copy follows the
 // simulated register that they share, which holds the last byte written:
 //
-// - a write drives this process's lines, then the register;
-// - a thread of its own watches the register (inotify) and, whenever another
-//   process changed it, drives this process's lines with the new byte;
-// - the same thread drives the lines again with the register's byte every
-//   refresh interval, for a receiver that forgets a copy nobody refreshes
-//   (olad drops a client's frame from the merge some 2.5 s after it came,
-//   and another client's next frame would then take the lines);
+// - a write sets the register and hands the byte to a thread of this
+//   register's own, which drives the lines: a write never waits on the
+//   device behind them;
+// - the thread watches the register (inotify) and, whenever another process
+//   changed it, drives this process's lines with the new byte;
+// - every refresh interval the thread checks the lines (for olad: learns
+//   the universe's merge mode) and, when they have not been driven for that
+//   long, drives them again with the register's byte, for a receiver that
+//   forgets a copy nobody refreshes (olad drops a client's frame from the
+//   merge some 2.5 s after it came, and another client's next frame would
+//   then take the lines);
 // - reads return the register.
+//
+// When the device cannot be reached (olad stopped or gone), the register
+// goes on as if it could, and the thread tries again after reconnectDelay,
+// then drives the lines with the register's byte of that moment. The user
+// learns of the loss and the return through notices and a marker (see
+// OutputPresence).
 //
 // Until the other processes have followed a write, their copies may
 // outweigh it: the time one process needs to wake up and send (a fraction
 // of a millisecond on an idle machine; the OLA bench measures it). A process
 // that has not written yet holds no copy and sends nothing.
-//
-// Writes and the thread's sends are serialised, and the thread reads the
-// register under the same lock as a write, so it never sends a byte older
-// than this process's own last write. It only drives lines: writing the
-// register from there could overwrite a newer byte of another process.
 class FollowingRegister final : public DataRegister {
  public:
-  // Follows the register at location, and drives the lines again every
-  // refresh. Throws PortAccessError when the register cannot be watched.
+  // Follows the register at location with lines, checked first: when they
+  // cannot be reached now, the register starts without them and tells
+  // notices so. Throws PortAccessError when the register cannot be watched,
+  // or for a failure of the lines that trying again will not mend.
   FollowingRegister(std::unique_ptr<OutputLines> lines, const RegisterLocation& location,
-                    std::chrono::milliseconds refresh);
+                    std::chrono::milliseconds refresh, PortNotices& notices);
   // Stops the thread; waits for a send in progress, which is bounded.
   ~FollowingRegister() override;
   FollowingRegister(const FollowingRegister&) = delete;
   FollowingRegister& operator=(const FollowingRegister&) = delete;
 
-  // Throws PortAccessError, also when following failed since the last
-  // access (the lines are then gone, e.g. olad went away).
+  // Throws PortAccessError when the register cannot be written or read.
   void writeData(std::uint8_t value) override;
   std::uint8_t readData() override;
 
  private:
-  void follow();
-  // Drives the lines with the register's byte when it differs from theirs,
-  // or always when refreshing; nothing before the first write.
-  void followRegister(bool refreshing);
-  void throwIfFollowingFailed() const;
+  using Clock = std::chrono::steady_clock;
 
+  void follow();
+  void wake();
+  // Under the lock: takes another process's write as the byte to drive.
+  void followRegister();
+  // Drives the lines with byte when it was written or is new to them, and
+  // checks them when a refresh or a try again is due; notes a failure as the
+  // lines being away.
+  void drive(std::optional<std::uint8_t> byte, bool written);
+  void noteAway(const PortAccessError& failure);
+  // Milliseconds until the thread has something to do, -1 for never.
+  int idleTime() const;
+
+  // Shared with writers, under mutex_.
   std::mutex mutex_;
+  SimulatedRegister register_;
+  std::optional<std::uint8_t> wanted_;  // nothing until the first write
+  bool unsent_ = false;                 // a write the thread has not taken yet
+  bool stopping_ = false;
+
+  // The thread's own (and the constructor's, before it starts).
   std::unique_ptr<OutputLines> lines_;
   std::chrono::milliseconds refresh_;
-  SimulatedRegister register_;
   RegisterWatcher watcher_;
-  std::optional<std::uint8_t> linesHold_;  // nothing until the first write
-  std::string followingFailure_;
-  FileDescriptor stop_;
+  OutputPresence presence_;
+  std::optional<std::uint8_t> sent_;  // what the lines hold, as far as known
+  Clock::time_point sentAt_;
+  Clock::time_point refreshAt_;
+  Clock::time_point retryAt_;
+  unsigned failures_ = 0;  // tries in a row that failed
+
+  FileDescriptor wakeUp_;
   std::thread thread_;
 };
 

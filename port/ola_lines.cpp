@@ -8,6 +8,7 @@
 
 #include "port/following_register.h"
 #include "port/ola/ola_module.h"
+#include "port/port_notices.h"
 #include "system/paths.h"
 #include "system/shared_object.h"
 
@@ -16,7 +17,8 @@ namespace velmo::port {
 // The module's entries.
 struct OlaModule {
   decltype(&OlaPortOpen) open;
-  decltype(&OlaPortWrite) write;
+  decltype(&OlaPortConnect) connect;
+  decltype(&OlaPortSend) send;
   decltype(&OlaPortClose) close;
   decltype(&OlaPortError) error;
 };
@@ -61,7 +63,8 @@ const OlaModule& module() {
       SharedObject object(modulePath(), kOlaModuleRole);
       object.keepLoaded();
       return OlaModule{object.entry<decltype(&OlaPortOpen)>("OlaPortOpen"),
-                       object.entry<decltype(&OlaPortWrite)>("OlaPortWrite"),
+                       object.entry<decltype(&OlaPortConnect)>("OlaPortConnect"),
+                       object.entry<decltype(&OlaPortSend)>("OlaPortSend"),
                        object.entry<decltype(&OlaPortClose)>("OlaPortClose"),
                        object.entry<decltype(&OlaPortError)>("OlaPortError")};
     }();
@@ -132,7 +135,7 @@ std::optional<PortSetting> parseOla(std::optional<std::string_view> text,
 std::unique_ptr<DataRegister> makeOla(const PortSetting& setting) {
   const auto& ola = std::get<OlaSetting>(setting);
   return std::make_unique<FollowingRegister>(std::make_unique<OlaLines>(ola.target), ola.location,
-                                             kOlaRefresh);
+                                             kOlaRefresh, processNotices());
 }
 
 std::string olaHelp(const PortEnvironment&) {
@@ -162,7 +165,16 @@ OlaLines::~OlaLines() {
 }
 
 void OlaLines::write(std::uint8_t value) {
-  if (module_.write(sender_, value) != 0) throw PortAccessError(module_.error());
+  throwUnlessDone(module_.send(sender_, value));
+}
+
+void OlaLines::check() {
+  throwUnlessDone(module_.connect(sender_));
+}
+
+void OlaLines::throwUnlessDone(int outcome) const {
+  if (outcome == OLA_PORT_AWAY) throw OutputAwayError(module_.error());
+  if (outcome != OLA_PORT_DONE) throw PortAccessError(module_.error());
 }
 
 }  // namespace velmo::port

@@ -19,23 +19,29 @@ struct OlaModule;
 // need OLA's libraries.
 class OlaLines final : public OutputLines {
  public:
-  // Loads the module and connects to olad. Throws PortAccessError naming
-  // what failed and what to do: the module missing or unusable, a library it
-  // needs missing (with the Debian package that brings it), olad not
-  // running, olad without the universe.
+  // Loads the module; connects to nothing yet. Throws PortAccessError naming
+  // what failed and what to do: the module missing or unusable, or a
+  // library it needs missing (with the Debian package that brings it).
   explicit OlaLines(const OlaTarget& target);
   ~OlaLines() override;
   OlaLines(const OlaLines&) = delete;
   OlaLines& operator=(const OlaLines&) = delete;
 
-  // Returns once olad has taken the frame. Throws PortAccessError, e.g. when
-  // olad went away or stopped answering.
+  // Returns once olad has taken the frame. Throws OutputAwayError when olad
+  // cannot be reached (not running, gone, not answering), PortAccessError
+  // when it has no such universe.
   void write(std::uint8_t value) override;
 
   // DMX output cannot be read back.
   std::optional<std::uint8_t> read() override { return std::nullopt; }
 
+  // Connects to olad unless connected and learns the universe's merge mode.
+  // Throws as write.
+  void check() override;
+
  private:
+  void throwUnlessDone(int outcome) const;
+
   const OlaModule& module_;
   OlaPortSender* sender_;
 };

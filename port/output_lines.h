@@ -3,7 +3,16 @@
 #include <cstdint>
 #include <optional>
 
+#include "port/data_register.h"
+
 namespace velmo::port {
+
+// The device behind output lines cannot be reached now (olad is not
+// running, went away or does not answer); a later try may reach it.
+class OutputAwayError : public PortAccessError {
+ public:
+  using PortAccessError::PortAccessError;
+};
 
 // The eight output lines of a device: the data lines of a real parallel
 // port, or DMX channels.
@@ -11,12 +20,18 @@ class OutputLines {
  public:
   virtual ~OutputLines() = default;
 
-  // Drives the lines with value. Throws PortAccessError.
+  // Drives the lines with value. Throws OutputAwayError, or PortAccessError
+  // for a failure that trying again will not mend.
   virtual void write(std::uint8_t value) = 0;
 
   // The byte on the lines, or nothing when this kind of device cannot read
   // its lines back. Throws PortAccessError.
   virtual std::optional<std::uint8_t> read() = 0;
+
+  // Makes sure the device can be reached, reaching it anew after it was
+  // away, and learns how it takes writes. Throws as write. Nothing to do for
+  // a device that cannot go away.
+  virtual void check() {}
 };
 
 }  // namespace velmo::port

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "port/port_notices.h"
 #include "port/port_service.h"
 #include "port/velmo_port.h"
 #include "system/guarded_entry.h"
@@ -55,6 +56,22 @@ const char* PortTarget(void) {
 
 const char* PortError(void) {
   return velmo::entryFailureText();
+}
+
+int PortNoticeDescriptor(void) {
+  return velmo::port::processNotices().descriptor();
+}
+
+const char* PortNotice(void) {
+  thread_local std::string notice;
+  try {
+    auto next = velmo::port::processNotices().take();
+    if (!next) return nullptr;
+    notice = std::move(*next);
+    return notice.c_str();
+  } catch (...) {
+    return nullptr;  // out of memory: the notice is dropped, PortError untouched
+  }
 }
 
 }  // extern "C"

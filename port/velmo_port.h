@@ -33,6 +33,18 @@ VELMO_PORT_API const char* PortError(void);
 // (PortError says why); the text stays valid until the next call.
 VELMO_PORT_API const char* PortTarget(void);
 
+// A descriptor that is readable while a notice for the user waits (poll it,
+// or watch it from an event loop); -1 when there can be none. The same for
+// the whole process, and it stays open. Touches no port.
+VELMO_PORT_API int PortNoticeDescriptor(void);
+
+// The next notice for the user, or NULL when none waits: news about the port
+// that is no failure of a call, such as the output being lost while the
+// register goes on (olad stopped) and being back. Its first line is a
+// headline of a few words ("Output lost"), the rest says why and what
+// happens. The text stays valid until this thread's next call of PortNotice.
+VELMO_PORT_API const char* PortNotice(void);
+
 #ifdef __cplusplus
 }
 #endif

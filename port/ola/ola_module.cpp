@@ -13,6 +13,23 @@ namespace {
 
 constexpr const char* kUnknownFailure = "The OLA module failed for an unknown reason.";
 
+// Runs use: OLA_PORT_DONE, OLA_PORT_AWAY when olad cannot be reached, or
+// OLA_PORT_REFUSED; the reason is kept for OlaPortError.
+template <typename Use>
+int outcomeOf(Use use) {
+  bool away = false;
+  const int outcome = velmo::guardedEntry(OLA_PORT_REFUSED, kUnknownFailure, [&] {
+    try {
+      use();
+    } catch (const velmo::port::OlaAway&) {
+      away = true;
+      throw;
+    }
+    return OLA_PORT_DONE;
+  });
+  return away ? OLA_PORT_AWAY : outcome;
+}
+
 }  // namespace
 
 extern "C" {
@@ -23,11 +40,12 @@ OlaPortSender* OlaPortOpen(uint32_t universe, uint32_t firstChannel, uint32_t rp
   });
 }
 
-int OlaPortWrite(OlaPortSender* sender, uint8_t lines) {
-  return velmo::guardedEntry(-1, kUnknownFailure, [&] {
-    sender->sender.write(lines);
-    return 0;
-  });
+int OlaPortConnect(OlaPortSender* sender) {
+  return outcomeOf([&] { sender->sender.check(); });
+}
+
+int OlaPortSend(OlaPortSender* sender, uint8_t lines) {
+  return outcomeOf([&] { sender->sender.send(lines); });
 }
 
 void OlaPortClose(OlaPortSender* sender) {

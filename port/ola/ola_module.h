@@ -15,29 +15,43 @@ extern "C" {
 // File name of the module, beside libvelmoport.so.
 #define VELMO_OLA_MODULE_NAME "libvelmoport-ola.so"
 
+// What OlaPortConnect and OlaPortSend return.
+#define OLA_PORT_DONE 0
+// olad cannot be reached now: not running, gone, not answering, or it failed
+// the request. The next call connects again.
+#define OLA_PORT_AWAY 1
+// Anything else, such as olad having no such universe.
+#define OLA_PORT_REFUSED (-1)
+
 typedef struct OlaPortSender OlaPortSender;
 
-// Connects to the olad that listens on rpcPort on this machine, to drive DMX
-// channels firstChannel ... firstChannel + 7 (counted from 1) of universe.
-// NULL when it cannot; OlaPortError() says why. Waits on olad for a few
-// seconds at most.
+// A sender for DMX channels firstChannel ... firstChannel + 7 (counted from
+// 1) of universe, through the olad that listens on rpcPort on this machine.
+// Connects to nothing yet. NULL when it cannot be made; OlaPortError() says
+// why.
 VELMO_OLA_MODULE_API OlaPortSender* OlaPortOpen(uint32_t universe, uint32_t firstChannel,
                                                 uint32_t rpcPort);
 
+// Connects to olad unless connected, and learns the universe's merge mode
+// from it (which also tells whether olad has the universe). Waits on olad
+// for a few seconds at most. On failure OlaPortError() says why, and the
+// connection is dropped.
+VELMO_OLA_MODULE_API int OlaPortConnect(OlaPortSender* sender);
+
 // Sets channel firstChannel + N - 1 to 255 when bit N-1 of lines is set and
-// to 0 when it is clear, and returns once olad has taken the frame: 0, or -1
-// when it could not (OlaPortError() says why; the sender then only fails).
-// Leaves the universe's other channels as they are. Waits on olad for a few
-// seconds at most. One call at a time per sender.
-VELMO_OLA_MODULE_API int OlaPortWrite(OlaPortSender* sender, uint8_t lines);
+// to 0 when it is clear, and returns once olad has taken the frame: one
+// round trip to olad when the universe merges HTP, two when LTP. Leaves the
+// universe's other channels as they are. Connects first, as OlaPortConnect,
+// when not connected. One call at a time per sender.
+VELMO_OLA_MODULE_API int OlaPortSend(OlaPortSender* sender, uint8_t lines);
 
 // Disconnects and frees sender. olad keeps the frame on the universe until
 // another client sends.
 VELMO_OLA_MODULE_API void OlaPortClose(OlaPortSender* sender);
 
-// The reason the calling thread's last OlaPortOpen or OlaPortWrite failed,
-// naming what failed and what to do; empty when it succeeded. Valid until
-// that thread's next call.
+// The reason the calling thread's last call of the module failed, naming
+// what failed and what to do; empty when it succeeded. Valid until that
+// thread's next call.
 VELMO_OLA_MODULE_API const char* OlaPortError(void);
 
 #ifdef __cplusplus

@@ -1,90 +1,54 @@
 #pragma once
 
 #include <ola/DmxBuffer.h>
-#include <ola/client/OlaClient.h>
-#include <ola/io/SelectServer.h>
-#include <ola/network/TCPSocket.h>
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
-#include <string>
+
+#include "port/ola/ola_connection.h"
 
 namespace velmo::port {
 
-// A failure of the OLA module. what() names what failed and what to do.
-class OlaFailure : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Eight DMX channels of a universe, driven through OLA's client by one
-// connection to olad. Every wait on olad is bounded, so a daemon that is
-// stopped (SIGSTOP) or gone makes a call fail instead of hang; OLA sends on
-// sockets with MSG_NOSIGNAL, so a closed connection raises no SIGPIPE.
+// Eight DMX channels of a universe, driven through a connection to olad that
+// the sender makes when it needs one, and makes anew after one has failed.
 //
 // Each frame is the whole universe from channel 1, because olad merges the
 // frames of its clients channel by channel from channel 1:
 // - in HTP mode (highest value wins) the channels outside ours are 0, so
-//   they take whatever the other clients send;
+//   they take whatever the other clients send: one round trip to olad;
 // - in LTP mode (the latest frame wins; olad's default for a new universe)
 //   they are a copy of the universe as olad has it just before, so the
-//   frame changes nothing but our channels.
-// The merge mode is asked for each frame, so a change with ola_uni_merge or
-// olad's web page applies from the next one.
+//   frame changes nothing but our channels: two round trips.
+// The merge mode is learnt when connecting and at every check(), so a change
+// with ola_uni_merge or olad's web page applies from the next check on.
 class OlaSender {
  public:
-  // Connects to olad on rpcPort of this machine and checks that it has
-  // universe. Throws OlaFailure.
+  // Connects to nothing yet.
   OlaSender(std::uint32_t universe, unsigned firstChannel, unsigned rpcPort);
-  ~OlaSender();
-  OlaSender(const OlaSender&) = delete;
-  OlaSender& operator=(const OlaSender&) = delete;
+
+  // Connects to olad on the RPC port of this machine unless connected, and
+  // learns the universe's merge mode. Throws OlaFailure when olad has no
+  // such universe, OlaAway when it cannot be reached; the connection is
+  // dropped then, and the next call connects again.
+  void check();
 
   // Drives the channels with the bits of lines (255 set, 0 clear) and
-  // returns once olad has taken the frame. Throws OlaFailure; after that,
-  // every call throws the same.
-  void write(std::uint8_t lines);
+  // returns once olad has taken the frame; connects first (as check) when
+  // not connected. Throws as check.
+  void send(std::uint8_t lines);
 
  private:
-  // olad's answer to the request in flight.
-  struct Reply {
-    bool came = false;
-    std::string error;
-    ola::client::OlaUniverse::merge_mode mergeMode = ola::client::OlaUniverse::MERGE_HTP;
-    ola::DmxBuffer data;
-  };
-  static void takeResult(Reply* reply, const ola::client::Result& result);
-  static void takeUniverseInfo(Reply* reply, const ola::client::Result& result,
-                               const ola::client::OlaUniverse& universe);
-  static void takeDmx(Reply* reply, const ola::client::Result& result,
-                      const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
-
-  ola::client::OlaUniverse::merge_mode fetchMergeMode();
-  ola::DmxBuffer fetchUniverse();
-  void sendFrame(const ola::DmxBuffer& frame);
+  // Runs use on the connection, made first when there is none, and drops
+  // the connection when use throws.
+  template <typename Use>
+  void withConnection(Use use);
   ola::DmxBuffer frameFor(std::uint8_t lines, const ola::DmxBuffer& others) const;
-  // Runs the event loop until the reply to request has come, the connection
-  // closed or the answer time ran out; throws unless the reply came without
-  // an error.
-  void await(const std::string& request);
-  void disconnect();
-  [[noreturn]] void failClosed();
-  [[noreturn]] void fail(const std::string& reason);
-  std::string olad() const;
 
   std::uint32_t universe_;
   unsigned firstChannel_;
   unsigned rpcPort_;
-  std::string failure_;
-  bool closed_ = false;
-  // Destroyed in reverse order: the client first, which may still hold a
-  // callback that fills reply_, the socket last.
-  Reply reply_;
-  std::unique_ptr<ola::network::TCPSocket> socket_;
-  ola::io::SelectServer selectServer_;
-  std::unique_ptr<ola::client::OlaClient> client_;
-  ola::SingleUseCallback0<void>* closeHandler_ = nullptr;
+  bool latestWins_ = false;
+  std::unique_ptr<OlaConnection> connection_;
 };
 
 }  // namespace velmo::port
