@@ -8,6 +8,7 @@
 #include "dbus/program_bus.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
+#include "qt/port_notice_relay.h"
 #include "qt/program_life.h"
 #include "qt/realtime_timer_driver.h"
 #include "system/paths.h"
@@ -21,12 +22,14 @@ int main(int argc, char* argv[]) {
   // the chaser's timers leave the scheduler before the driver that owns it.
   std::unique_ptr<qt::RealTimeTimerDriver> timers;
   std::unique_ptr<LibraryPort> port;
+  std::unique_ptr<qt::PortNoticeRelay> notices;
   std::unique_ptr<chaser::Chaser> chaser;
   std::unique_ptr<chaser::Form1> window;
   std::unique_ptr<chaser::ChaserBus> bus;
   return qt::runMainWindow([&]() -> QWidget* {
     timers = std::make_unique<qt::RealTimeTimerDriver>();
     port = std::make_unique<LibraryPort>();
+    notices = std::make_unique<qt::PortNoticeRelay>(*port);
     chaser = std::make_unique<chaser::Chaser>(timers->scheduler(), *port, programFolder());
     window = std::make_unique<chaser::Form1>(*chaser);
     bus = std::make_unique<chaser::ChaserBus>(*chaser, *window);

@@ -51,11 +51,24 @@ std::uint8_t LibraryPort::readByte(int port) {
 
 std::string LibraryPort::target() {
   // A library without PortTarget knows one target only: it is the default.
-  if (!portTarget_) portTarget_ = library().optionalEntry<decltype(&::PortTarget)>("PortTarget");
-  if (!*portTarget_) return "";
-  const char* target = (*portTarget_)();
+  const auto portTarget = optionalEntry(portTarget_, "PortTarget");
+  if (!portTarget) return "";
+  const char* target = portTarget();
   throwIfAccessFailed();
   return target;
+}
+
+std::optional<int> LibraryPort::noticeDescriptor() {
+  const auto portNoticeDescriptor = optionalEntry(portNoticeDescriptor_, "PortNoticeDescriptor");
+  if (!portNoticeDescriptor || !optionalEntry(portNotice_, "PortNotice")) return std::nullopt;
+  return portNoticeDescriptor();
+}
+
+std::optional<std::string> LibraryPort::nextNotice() {
+  const auto portNotice = optionalEntry(portNotice_, "PortNotice");
+  const char* notice = portNotice ? portNotice() : nullptr;
+  if (!notice) return std::nullopt;
+  return notice;
 }
 
 const SharedObject& LibraryPort::library() {
@@ -63,11 +76,17 @@ const SharedObject& LibraryPort::library() {
   return *library_;
 }
 
+template <typename F>
+F LibraryPort::optionalEntry(std::optional<F>& bound, const char* name) {
+  if (!bound) bound = library().template optionalEntry<F>(name);
+  return *bound;
+}
+
 void LibraryPort::throwIfAccessFailed() {
   // PortError is optional: a library without it reports nothing.
-  if (!portError_) portError_ = library_->optionalEntry<decltype(&::PortError)>("PortError");
-  if (!*portError_) return;
-  if (const char* failure = (*portError_)()) throw RunTimeError(failure);
+  const auto portError = optionalEntry(portError_, "PortError");
+  if (!portError) return;
+  if (const char* failure = portError()) throw RunTimeError(failure);
 }
 
 }  // namespace velmo

@@ -51,6 +51,15 @@ class LibraryPort final : public Port {
   // port; throws RunTimeError as the port calls do.
   std::string target();
 
+  // A descriptor that is readable while a notice of the library waits (see
+  // PortNotice in port/velmo_port.h), or nothing for a library without
+  // notices. Touches no port; throws RunTimeError as the port calls do.
+  std::optional<int> noticeDescriptor();
+
+  // The library's next notice, "headline\ndetails", or nothing when none
+  // waits.
+  std::optional<std::string> nextNotice();
+
  protected:
   void writeByte(int port, std::uint8_t value) override;
   std::uint8_t readByte(int port) override;
@@ -59,6 +68,10 @@ class LibraryPort final : public Port {
   // The library, loaded at the first call; a failed load is tried again at
   // the next one.
   const SharedObject& library();
+  // The entry called name, looked up once into bound; nullptr when the
+  // library has none.
+  template <typename F>
+  F optionalEntry(std::optional<F>& bound, const char* name);
   void throwIfAccessFailed();
 
   std::string libraryPath_;
@@ -67,6 +80,8 @@ class LibraryPort final : public Port {
   decltype(&::PortIn) portIn_ = nullptr;
   std::optional<decltype(&::PortTarget)> portTarget_;  // nullptr: the library has none
   std::optional<decltype(&::PortError)> portError_;    // nullptr: the library has none
+  std::optional<decltype(&::PortNoticeDescriptor)> portNoticeDescriptor_;  // the same
+  std::optional<decltype(&::PortNotice)> portNotice_;                      // the same
 };
 
 }  // namespace velmo

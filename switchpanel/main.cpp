@@ -4,6 +4,7 @@
 #include "dbus/program_bus.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
+#include "qt/port_notice_relay.h"
 #include "qt/program_life.h"
 #include "switchpanel/form1.h"
 #include "switchpanel/panel_bus.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
 
   switchpanel::QtNotificationArea notificationArea;
   std::unique_ptr<LibraryPort> port;
+  std::unique_ptr<qt::PortNoticeRelay> notices;
   std::unique_ptr<switchpanel::SwitchPanel> panel;
   std::unique_ptr<switchpanel::Form1> window;
   std::unique_ptr<switchpanel::PanelBus> bus;
@@ -28,6 +30,7 @@ int main(int argc, char* argv[]) {
   return qt::runMainWindow(
       [&]() -> QWidget* {
         port = std::make_unique<LibraryPort>();
+        notices = std::make_unique<qt::PortNoticeRelay>(*port);
         panel = std::make_unique<switchpanel::SwitchPanel>(*port, programFolder());
         window = std::make_unique<switchpanel::Form1>(*panel, notificationArea);
         bus = std::make_unique<switchpanel::PanelBus>(*panel);
