@@ -350,11 +350,13 @@ wait_exit() {
 OLA_PYTHON=${OLA_PYTHON:-/usr/bin/python3}
 OLA_CLIENT="$(dirname "${BASH_SOURCE[0]}")/ola_client.py"
 
-# start_olad: an olad of the test's own, as the user nobody when run as root
-# (olad refuses root), with every plugin off (nothing goes out on a network),
-# no web server, and its RPC port drawn at random away from olad's default
-# 9010, so that parallel tests and a system olad never meet. Sets $OLAD_PID
-# and $OLA_PORT. Skips the test when olad or OLA's Python client is missing.
+# start_olad [PORT]: an olad of the test's own, as the user nobody when run
+# as root (olad refuses root), with every plugin off (nothing goes out on a
+# network), no web server, and its RPC port drawn at random away from olad's
+# default 9010, so that parallel tests and a system olad never meet; or on
+# PORT, once no other process listens there (an olad started again). Sets
+# $OLAD_PID and $OLA_PORT. Skips the test when olad or OLA's Python client
+# is missing.
 start_olad() {
   command -v olad >/dev/null || e2e_skip "olad is not installed (Debian package ola)"
   "$OLA_PYTHON" -c 'import ola.ClientWrapper' 2>/dev/null ||
@@ -370,8 +372,13 @@ start_olad() {
     chown -R nobody "$dir"
     as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
   fi
+  if [[ -n ${1:-} ]]; then
+    OLA_PORT=$1
+    _port_free() { ! _port_listened "$OLA_PORT"; }
+    wait_until 10 _port_free || fail "RPC port $OLA_PORT stays taken"
+  fi
   for attempt in 1 2 3 4 5; do
-    OLA_PORT=$((20000 + RANDOM % 20000))
+    [[ -n ${1:-} ]] || OLA_PORT=$(free_port)
     _port_listened "$OLA_PORT" && continue
     "${as[@]}" env HOME="$dir" olad --config-dir "$dir/config" --rpc-port "$OLA_PORT" --no-http \
       --no-register-with-dns-sd >>"$dir/olad.log" 2>&1 &
@@ -384,6 +391,16 @@ start_olad() {
 }
 
 _port_listened() { [[ -n "$(ss -Htln "sport = :$1")" ]]; }
+
+# free_port: a TCP port on this machine that nothing listens on now.
+free_port() {
+  local port attempt
+  for attempt in {1..50}; do
+    port=$((20000 + RANDOM % 20000))
+    _port_listened "$port" || break
+  done
+  echo "$port"
+}
 
 # Our olad listens on $OLA_PORT (and not another process that took it first).
 _olad_ready() {
@@ -407,9 +424,10 @@ start_ola_client() {
 }
 
 # start_ola_recorder UNIVERSE: records every frame of the universe in
-# $WORK/frames (which makes the universe exist in olad); waits until olad
-# has taken the registration.
+# $WORK/frames, anew (which makes the universe exist in olad); waits until
+# olad has taken the registration.
 start_ola_recorder() {
+  rm -f "$WORK/frames" "$WORK/frames.ready"
   start_ola_client recorder record "$1" "$WORK/frames"
   _recorder_ready() { [[ -f "$WORK/frames.ready" ]]; }
   wait_until 20 _recorder_ready || fail "the OLA recorder did not start: $(cat "$WORK/recorder.out")"
