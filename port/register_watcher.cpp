@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
+#include "port/away_marker.h"
 #include "port/private_folder.h"
 #include "port/simulated_register.h"
 #include "system/errno_text.h"
@@ -60,6 +62,7 @@ RegisterWatcher::RegisterWatcher(RegisterLocation location)
   }
   watchFolder();
   byte_ = readRegister(path());
+  outputAway_ = awayReason(path());
 }
 
 void RegisterWatcher::watchFolder() {
@@ -87,7 +90,11 @@ void RegisterWatcher::watchFile() {
 }
 
 std::optional<std::uint8_t> RegisterWatcher::update() {
-  if (drainEvents()) reattach();
+  if (drainEvents()) {
+    reattach();
+    markersChanged_ = true;
+  }
+  if (std::exchange(markersChanged_, false)) outputAway_ = following() ? awayReason(path()) : "";
   const std::uint8_t byte = following() ? readRegister(path()) : 0;
   if (byte == byte_) return std::nullopt;
   byte_ = byte;
@@ -116,6 +123,8 @@ bool RegisterWatcher::drainEvents() {
         if (awaited_ == event->name) lookAgain = true;
       } else if (fileName_ == event->name && (event->mask & (IN_CREATE | IN_MOVED_TO))) {
         watchFile();  // a register made anew (or renamed into place)
+      } else if (isAwayMarker(event->name, fileName_)) {
+        markersChanged_ = true;
       }
     }
   }

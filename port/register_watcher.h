@@ -48,6 +48,11 @@ class RegisterWatcher {
   // as not private, or it cannot be watched. The watcher waits meanwhile.
   const std::string& lossReason() const { return lossReason_; }
 
+  // Why the output lines of a program on this register are away (olad
+  // gone, say), from its marker beside the register (see away_marker.h); ""
+  // while no program's are. Kept up to date by update().
+  const std::string& outputAway() const { return outputAway_; }
+
  private:
   void watchFolder();
   void watchFile();
@@ -73,6 +78,8 @@ class RegisterWatcher {
   int parentWatch_ = -1;  // the folder above the register's, while following
   std::string awaited_;
   std::string lossReason_;
+  bool markersChanged_ = false;
+  std::string outputAway_;
   std::uint8_t byte_ = 0;
 };
 

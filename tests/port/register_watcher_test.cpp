@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "port/away_marker.h"
 #include "port/data_register.h"
 #include "port/simulated_register.h"
 #include "tests/port/port_test_support.h"
@@ -75,6 +76,14 @@ TEST_F(RegisterWatcherTest, ReportsOnlyChanges) {
   ASSERT_TRUE(waitForByte(watcher, 5));
   writer.writeData(5);
   EXPECT_EQ(watcher.update(), std::nullopt);
+}
+
+TEST_F(RegisterWatcherTest, TellsWhyAProgramsOutputIsAwayWhileItsMarkerIsThere) {
+  RegisterWatcher watcher({path, Folder::kExisting});
+  writeAwayMarker(path, "olad went away.");
+  EXPECT_TRUE(updateUntil(watcher, [&] { return watcher.outputAway() == "olad went away."; }));
+  removeAwayMarker(path);
+  EXPECT_TRUE(updateUntil(watcher, [&] { return watcher.outputAway().empty(); }));
 }
 
 TEST_F(RegisterWatcherTest, FollowsATruncatedDeletedOrReplacedRegister) {

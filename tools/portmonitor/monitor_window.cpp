@@ -54,8 +54,15 @@ MonitorWindow::MonitorWindow(port::RegisterWatcher& watcher, QWidget* parent)
 }
 
 void MonitorWindow::showWhatIsFollowed() {
-  status_->setText(watcher_.following() ? "Register: " + QString::fromStdString(watcher_.path())
-                                        : QString::fromStdString(watcher_.lossReason()));
+  if (!watcher_.following()) {
+    status_->setText(QString::fromStdString(watcher_.lossReason()));
+    return;
+  }
+  const QString followed = "Register: " + QString::fromStdString(watcher_.path());
+  status_->setText(watcher_.outputAway().empty()
+                       ? followed
+                       : followed +
+                             "\nOutput away: " + QString::fromStdString(watcher_.outputAway()));
 }
 
 void MonitorWindow::registerMayHaveChanged() {

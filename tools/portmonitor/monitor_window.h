@@ -22,8 +22,9 @@ class MonitorWindow final : public QWidget {
   QString decimalShown() const { return decimal_->text(); }
   QString hexShown() const { return hex_->text(); }
   QString binaryShown() const { return binary_->text(); }
-  // The register's path, why it is not followed (waiting for its folder to
-  // come back), or the reason it cannot be read.
+  // The register's path (and why the output is away, while it is), why it
+  // is not followed (waiting for its folder to come back), or the reason it
+  // cannot be read.
   QString statusShown() const { return status_->text(); }
 
  private:

@@ -27,11 +27,22 @@ void printWhatIsFollowed(std::ostream& out, const port::RegisterWatcher& watcher
       << std::endl;
 }
 
+// "output away: <why>" when a program's output lines are away (or why
+// changed), "output no longer away" when no program's are (back, or the
+// program ended).
+void printOutputPresence(std::ostream& out, const port::RegisterWatcher& watcher) {
+  const std::string& away = watcher.outputAway();
+  out << watchNote(std::chrono::system_clock::now(), "output",
+                   away.empty() ? "no longer away" : "away: " + away)
+      << std::endl;
+}
+
 }  // namespace
 
 int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream& err) {
   err << "Watching the port register " << watcher.path() << " (Ctrl+C ends)." << std::endl;
   printLine(out, "now", watcher.byte());
+  if (!watcher.outputAway().empty()) printOutputPresence(out, watcher);
   pollfd wait{watcher.descriptor(), POLLIN, 0};
   for (;;) {
     if (poll(&wait, 1, -1) < 0) {
@@ -40,6 +51,7 @@ int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream
       return 1;
     }
     const std::string lossBefore = watcher.lossReason();
+    const std::string awayBefore = watcher.outputAway();
     std::optional<std::uint8_t> byte;
     try {
       byte = watcher.update();
@@ -47,6 +59,7 @@ int runWatchMode(port::RegisterWatcher& watcher, std::ostream& out, std::ostream
       err << error.what() << std::endl;
     }
     if (watcher.lossReason() != lossBefore) printWhatIsFollowed(out, watcher);
+    if (watcher.outputAway() != awayBefore) printOutputPresence(out, watcher);
     if (byte) printLine(out, "out", *byte);
   }
 }
