@@ -21,7 +21,7 @@ namespace {
 
 }  // namespace
 
-OlaFrameRecorder::OlaFrameRecorder(unsigned rpcPort, unsigned universe)
+OlaFrameRecorder::OlaFrameRecorder(unsigned rpcPort, unsigned universe, bool latestWins)
     : selectServer_(std::make_unique<ola::io::SelectServer>()) {
   socket_.reset(ola::network::TCPSocket::Connect(ola::network::IPV4SocketAddress(
       ola::network::IPV4Address::Loopback(), static_cast<std::uint16_t>(rpcPort))));
@@ -44,7 +44,8 @@ OlaFrameRecorder::OlaFrameRecorder(unsigned rpcPort, unsigned universe)
   if (!error.empty()) quit(error.c_str(), rpcPort);
   bool merging = false;
   client_->SetUniverseMergeMode(
-      universe, ola::client::OlaUniverse::MERGE_HTP,
+      universe,
+      latestWins ? ola::client::OlaUniverse::MERGE_LTP : ola::client::OlaUniverse::MERGE_HTP,
       ola::NewSingleCallback(
           +[](bool* done, std::string* failure, const ola::client::Result& result) {
             *done = true;

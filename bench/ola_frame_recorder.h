@@ -35,9 +35,9 @@ namespace velmo::bench {
 class OlaFrameRecorder {
  public:
   // Connects to olad on rpcPort of this machine, registers for universe
-  // (which makes olad create it) and sets its merge mode to HTP (olad's
-  // default is LTP). Exits the program with a message when it cannot.
-  OlaFrameRecorder(unsigned rpcPort, unsigned universe);
+  // (which makes olad create it) and sets its merge mode to LTP when
+  // latestWins, else HTP. Exits the program with a message when it cannot.
+  OlaFrameRecorder(unsigned rpcPort, unsigned universe, bool latestWins);
   ~OlaFrameRecorder();
   OlaFrameRecorder(const OlaFrameRecorder&) = delete;
   OlaFrameRecorder& operator=(const OlaFrameRecorder&) = delete;

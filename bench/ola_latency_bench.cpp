@@ -2,12 +2,12 @@
 // real chaser cascade on the real-time driver writes through the real
 // libvelmoport.so (VELMO_PORT=ola:1@PORT) and its OLA module to olad, and a
 // client registered for the universe stamps every frame it receives. Then
-// the latch window: with a second program on the universe, how long its
-// stale frame outweighs a write (HTP, olad's default), until it has
+// the latch window: with a second program on the universe, how long after a
+// write its stale frame stops outweighing it (in HTP mode), once it has
 // followed.
 //
 //   bench/ola_latency.sh [BUILD_DIR]   starts an olad of its own, runs this
-//   ola_latency_bench --rpc-port PORT [--seconds N] [--trials N]
+//   ola_latency_bench --rpc-port PORT [--seconds N] [--trials N] [--merge htp|ltp]
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,13 +42,17 @@ struct Options {
   unsigned rpcPort = 0;
   milliseconds span{10000};
   int trials = 200;
+  bool latestWins = false;  // the universe's merge mode: LTP, else HTP
 };
 
 bool parse(int argc, char** argv, Options& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
+    const std::string text = argv[i + 1];
     const double value = std::strtod(argv[i + 1], nullptr);
-    if (flag == "--rpc-port" && value >= 1 && value <= 65535) {
+    if (flag == "--merge" && (text == "htp" || text == "ltp")) {
+      options.latestWins = text == "ltp";
+    } else if (flag == "--rpc-port" && value >= 1 && value <= 65535) {
       options.rpcPort = static_cast<unsigned>(value);
     } else if (flag == "--seconds" && value > 0 && value <= 3600) {
       options.span = milliseconds{std::lround(value * 1000)};
@@ -84,16 +88,33 @@ class StampedLibraryPort final : public Port {
   std::vector<StampedWrite> writes_;
 };
 
-// The frames of a run: those from the click on that differ from the one
-// before, since olad also passes on the refreshes of an unchanged byte.
-std::vector<StampedWrite> changes(const std::vector<StampedWrite>& frames, Instant since) {
-  std::vector<StampedWrite> result;
-  std::uint8_t last = 0;
-  for (const StampedWrite& frame : frames) {
-    if (frame.done >= since && frame.value != last) result.push_back(frame);
-    last = frame.value;
+// The frame that carries each step of a run since its click, in order: the
+// first frame with the step's byte after the frame of the step before. The
+// frames skipped carry the last byte of the run before, refreshes, or a byte
+// the next write replaced at once (Timer20 darkens the centre pair and
+// lights the outer lines in one instant), which the port library may send
+// or leave out: it sends the latest byte when it gets to it.
+std::vector<StampedWrite> framesOfSteps(const CycleSchedule& schedule,
+                                        const std::vector<StampedWrite>& frames, Instant since) {
+  std::vector<StampedWrite> carried;
+  auto frame = frames.begin();
+  for (std::size_t step = 0;; ++step) {
+    const std::uint8_t value = schedule.writes[step % schedule.writes.size()].value;
+    frame = std::find_if(frame, frames.end(), [&](const StampedWrite& candidate) {
+      return candidate.done >= since && candidate.value == value;
+    });
+    if (frame == frames.end()) return carried;
+    carried.push_back(*frame++);
   }
-  return result;
+}
+
+// The schedule with the writes of one instant taken as its last one.
+CycleSchedule framesOf(CycleSchedule schedule) {
+  auto& writes = schedule.writes;
+  for (std::size_t i = writes.size(); i-- > 1;) {
+    if (writes[i - 1].offset == writes[i].offset) writes.erase(writes.begin() + i - 1);
+  }
+  return schedule;
 }
 
 void runEventLoop(milliseconds span) {
@@ -102,13 +123,35 @@ void runEventLoop(milliseconds span) {
   loop.exec();
 }
 
+// How long after the write call of its step each frame came (ms): the
+// latest write of the frame's byte before it, since the steps before and
+// after a step write other bytes.
+std::vector<double> callToFrame(const std::vector<StampedWrite>& writes,
+                                const std::vector<StampedWrite>& frames) {
+  std::vector<double> spans;
+  for (const StampedWrite& frame : frames) {
+    const auto write = std::find_if(writes.rbegin(), writes.rend(), [&](const StampedWrite& call) {
+      return call.called <= frame.done && call.value == frame.value;
+    });
+    if (write != writes.rend()) spans.push_back(toMs(frame.done - write->called));
+  }
+  return spans;
+}
+
 void printRow(const char* pattern, const char* what, const TimingFigures& f) {
   std::printf("%-10s %-16s %6zu %6zu %9.3f %9.3f %9.3f\n", pattern, what, f.writes, f.wrongBytes,
               f.p50, f.p99, f.max);
 }
 
+void printRow(const char* what, const std::vector<double>& spans) {
+  const Spread spread = spreadOf(spans);
+  const double max = spans.empty() ? 0 : *std::max_element(spans.begin(), spans.end());
+  std::printf("%-10s %-16s %6zu %6s %9.3f %9.3f %9.3f\n", "", what, spans.size(), "", spread.p50,
+              spread.p99, max);
+}
+
 // Clicks, runs span, and prints the lateness of the write calls and of the
-// frames that carry them, after the click's 0.
+// frames that carry them, after the click's 0, and the time in between.
 void measurePattern(const char* name, const std::function<void()>& click, const PatternGroup& group,
                     StampedLibraryPort& port, OlaFrameRecorder& recorder, milliseconds span) {
   port.clear();
@@ -118,8 +161,10 @@ void measurePattern(const char* name, const std::function<void()>& click, const 
   const CycleSchedule schedule = scheduleOf(group);
   printRow(name, "port write",
            measureTiming(schedule, clicked, {port.writes().begin() + 1, port.writes().end()}));
-  printRow("", "frame received",
-           measureTiming(schedule, clicked, changes(recorder.frames(), clicked)));
+  const CycleSchedule steps = framesOf(schedule);
+  const std::vector<StampedWrite> frames = framesOfSteps(steps, recorder.frames(), clicked);
+  printRow("", "frame received", measureTiming(steps, clicked, frames));
+  printRow("call to frame", callToFrame(port.writes(), frames));
 }
 
 // A second program on the universe: a child process that writes each byte
@@ -166,16 +211,14 @@ OtherProgram startOtherProgram(const std::string& libraryPath) {
 }
 
 // Each trial: the other program lights line 1 and this one follows; then
-// this one writes 0. From when olad has taken that frame (the write call
-// returns after olad's acknowledgement) until the other has followed, the
-// other's stale frame keeps line 1 lit in the merge. olad passes a merge on
-// to its clients only when it changes, so the first frame the recorder sees
-// after the write is the dark one.
+// this one writes 0. In HTP mode, until the other has followed, its stale
+// frame keeps line 1 lit in the merge. olad passes a merge on to its
+// clients only when it changes, so the first frame the recorder sees after
+// the write is the dark one.
 void measureLatchWindow(StampedLibraryPort& port, const OtherProgram& other,
                         OlaFrameRecorder& recorder, int trials) {
   MonotonicClock clock;
   std::vector<double> call;
-  std::vector<double> stale;
   std::vector<double> settled;
   for (int trial = 0; trial < trials; ++trial) {
     const Instant lit = clock.now();
@@ -188,24 +231,22 @@ void measureLatchWindow(StampedLibraryPort& port, const OtherProgram& other,
     const auto dark = recorder.waitFor(written, [](std::uint8_t byte) { return byte == 0; });
     if (!dark) break;
     call.push_back(toMs(taken - written));
-    stale.push_back(std::max(0.0, toMs(dark->done - taken)));
     settled.push_back(toMs(dark->done - written));
   }
-  if (stale.empty()) {
+  if (settled.empty()) {
     std::printf("\nLatch window: no trial completed.\n");
     return;
   }
   std::printf(
-      "\nLatch window, HTP, two programs, %zu trials, after a write of 0 over the other's 1 (ms):\n"
+      "\nLatch window, two programs, %zu trials, after a write of 0 over the other's 1 (ms):\n"
       "%-44s %9s %9s %9s\n",
-      stale.size(), "", "p50", "p99", "max");
+      settled.size(), "", "p50", "p99", "max");
   const auto row = [](const char* what, const std::vector<double>& values) {
     const Spread spread = spreadOf(values);
     std::printf("%-44s %9.3f %9.3f %9.3f\n", what, spread.p50, spread.p99,
                 *std::max_element(values.begin(), values.end()));
   };
-  row("write call, until olad has taken the frame", call);
-  row("then the other's stale frame keeps line 1", stale);
+  row("write call", call);
   row("write call to the dark frame at a client", settled);
 }
 
@@ -213,7 +254,8 @@ int run(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
     std::fprintf(stderr,
-                 "usage: ola_latency_bench --rpc-port PORT [--seconds N] [--trials N]\n"
+                 "usage: ola_latency_bench --rpc-port PORT [--seconds N] [--trials N] "
+                 "[--merge htp|ltp]\n"
                  "(bench/ola_latency.sh starts an olad and runs it)\n");
     return 2;
   }
@@ -230,7 +272,7 @@ int run(int argc, char** argv) {
   const OtherProgram other = startOtherProgram(VELMO_PORT_LIBRARY);
 
   QCoreApplication application(argc, argv);
-  OlaFrameRecorder recorder(options.rpcPort, 1);
+  OlaFrameRecorder recorder(options.rpcPort, 1, options.latestWins);
   qt::RealTimeTimerDriver driver;
   StampedLibraryPort port(VELMO_PORT_LIBRARY);
   chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
@@ -240,11 +282,12 @@ int run(int argc, char** argv) {
   std::fprintf(stderr, "running 2 x %.1f s of patterns and %d latch trials ...\n", seconds,
                options.trials);
   std::printf(
-      "Chaser steps through OLA (olad on RPC port %u, universe 1), example intervals,\n"
-      "%.1f s per pattern. Lateness of each step from its ideal instant (ms): of the\n"
-      "port write call, and of the frame that a client registered for the universe\n"
-      "receives with the step's byte.\n\n",
-      options.rpcPort, seconds);
+      "Chaser steps through OLA (olad on RPC port %u, universe 1, merge mode %s),\n"
+      "example intervals, %.1f s per pattern. Lateness of each step from its ideal\n"
+      "instant (ms): of the port write call, and of the frame that a client\n"
+      "registered for the universe receives with the step's byte; and the time\n"
+      "from the call to the frame.\n\n",
+      options.rpcPort, options.latestWins ? "LTP" : "HTP", seconds);
   std::printf("%-10s %-16s %6s %6s %9s %9s %9s\n", "pattern", "measured at", "steps", "wrong",
               "p50", "p99", "max");
   measurePattern(
