@@ -2,7 +2,8 @@
 
   ola_client.py PORT record UNIVERSE FILE     registers for UNIVERSE and appends
       one line per frame olad sends: <CLOCK_MONOTONIC ns> <ch1>,<ch2>,...
-      Writes "registered" to FILE.ready once olad has confirmed.
+      Writes "registered <CLOCK_MONOTONIC ns>" to FILE.ready once olad has
+      confirmed.
   ola_client.py PORT merge UNIVERSE htp|ltp   sets the universe's merge mode
   ola_client.py PORT stream UNIVERSE CSV      sends the frame CSV (ch1,ch2,...)
       five times a second, as a lighting desk would, until killed
@@ -53,7 +54,7 @@ def record(wrapper, universe, path):
     def on_registered(status):
         check(status, "registering for universe %d" % universe)
         with open(path + ".ready", "w") as ready:
-            ready.write("registered\n")
+            ready.write("registered %d\n" % time.monotonic_ns())
 
     wrapper.Client().RegisterUniverse(universe, OlaClient.REGISTER, on_frame, on_registered)
     wrapper.Run()
