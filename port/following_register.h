@@ -45,7 +45,9 @@ namespace velmo::port {
 // Until the other processes have followed a write, their copies may
 // outweigh it: the time one process needs to wake up and send (a fraction
 // of a millisecond on an idle machine; the OLA bench measures it). A process
-// that has not written yet holds no copy and sends nothing.
+// that has not written yet holds no copy and sends nothing. The thread only
+// drives lines: writing the register from there could overwrite a newer
+// byte of another process.
 class FollowingRegister final : public DataRegister {
  public:
   // Follows the register at location with lines, checked first: when they
