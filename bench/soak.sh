@@ -24,7 +24,15 @@ report="$PWD/bench/soak_report.py"
 source tests/e2e/lib.sh
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmo-soak.XXXXXX")
 E2E_PIDS=""
-trap _e2e_cleanup EXIT
+# The figures are printed however the run ends, before its folder goes.
+report_and_clean_up() {
+  local status=$?
+  set +e
+  [[ -s "$WORK/events" ]] && "$OLA_PYTHON" "$report" "$WORK"
+  (exit "$status") # _e2e_cleanup ends with the run's status
+  _e2e_cleanup
+}
+trap report_and_clean_up EXIT
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 start_session_bus
@@ -79,7 +87,7 @@ echo "soak: $minutes min, work folder $WORK" >&2
 while ((SECONDS < end)); do
   if ((SECONDS >= next_olad)); then
     log olad-down "$signal"
-    kill -"$signal" "$OLAD_PID"
+    kill -"$signal" "$OLAD_PID" || true
     wait_exit "$OLAD_PID" 20 2>/dev/null
     sleep "$(random_between 1 4)"
     start_olad "$port"
@@ -90,15 +98,15 @@ while ((SECONDS < end)); do
   fi
   if ((SECONDS >= next_stall)); then
     log stall-start
-    kill -STOP "$chaser"
+    kill -STOP "$chaser" || true
     sleep "0.$(random_between 1 9)"
-    kill -CONT "$chaser"
+    kill -CONT "$chaser" || true
     log stall-end
     next_stall=$((SECONDS + $(random_between 15 40)))
   fi
   if ((SECONDS >= next_folder)); then
     rm -rf "$XDG_RUNTIME_DIR/velmo"
-    mkdir -m 700 "$XDG_RUNTIME_DIR/velmo"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR/velmo" # unless a program was quicker
     log folder-made
     next_folder=$((SECONDS + $(random_between 90 240)))
   fi
@@ -128,4 +136,3 @@ sleep 5
 log resources "$(resources "$chaser")" "$(resources "$panel")"
 log end
 kill -0 "$chaser" 2>/dev/null && kill -0 "$panel" 2>/dev/null && log both-running
-"$OLA_PYTHON" "$report" "$WORK"
