@@ -105,7 +105,8 @@ while ((SECONDS < end)); do
     next_stall=$((SECONDS + $(random_between 15 40)))
   fi
   if ((SECONDS >= next_folder)); then
-    rm -rf "$XDG_RUNTIME_DIR/velmo"
+    # Moved away at once, as the programs may write into it at any moment.
+    if mv "$XDG_RUNTIME_DIR/velmo" "$WORK/gone"; then rm -rf "$WORK/gone"; fi
     mkdir -p -m 700 "$XDG_RUNTIME_DIR/velmo" # unless a program was quicker
     log folder-made
     next_folder=$((SECONDS + $(random_between 90 240)))

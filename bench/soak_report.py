@@ -153,7 +153,7 @@ def report_programs(work, samples, both_running):
         figures = [args[2 * index:2 * index + 2] for _, args in samples]
         print("  %-12s descriptors %s" % (program, " ".join(figure[0] for figure in figures)))
         print("  %-12s resident    %s" % ("", " ".join(figure[1] for figure in figures)))
-    print("\nBoth programs ran to the end." if both_running else "\nA program ENDED during the run.")
+    print("\nBoth programs ran to the end." if both_running else "\nThe run ENDED EARLY: see above.")
 
 
 def main(work):
