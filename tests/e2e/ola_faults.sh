@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # OLA faults end the program with a report that says what to do: no olad on
 # the RPC port, a universe olad does not have, olad stopped (SIGSTOP) or
 # gone mid-show. Nothing waits on olad for longer than its answer time.

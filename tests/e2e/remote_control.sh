@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The session bus and velmo: calls write what clicks write, properties and
 # PropertiesChanged follow clicks, bad arguments change nothing, a second start
 # hands its request to the first, velmo drives both programs, tells what
