@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the window picture (259 x 60, GIF, 256 colours), the icon (32 x 32,
 # 256 colours) that both programs carry, and the icon's sizes for the desktop's
 # hicolor theme (hicolor/NxN/apps/velmo.png), all icons from icon.svg. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bench/ola_frame_recorder.h"
 
 #include <ola/Callback.h>

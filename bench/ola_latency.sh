@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the OLA latency bench against an olad of its own, started as the
 # end-to-end tests start theirs (as the user nobody when run as root, every
 # plugin off, a random RPC port), and stopped afterwards:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how late the chaser's steps reach a DMX universe through OLA: the
 // real chaser cascade on the real-time driver writes through the real
 // libvelmoport.so (VELMO_PORT=ola:1@PORT) and its OLA module to olad, and a

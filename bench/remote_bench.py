@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Command -> port write latency of velmo-remote over HTTP, the push channel
 and OSC, then a sustained HTTP load. Run by bench/remote_bench.sh, which
 starts the programs and the remote:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the remote bench: the chaser, the switch panel and velmo-remote from
 # the build's program folder on a private session bus and X server, as the
 # end-to-end tests start them, then bench/remote_bench.py against them:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the start-up read of large settings files: the chaser's Form_Load
 // (24 ReadIniString calls) and the switch panel's (16 calls) on files of 1,
 // 10 and 100 MB whose wanted sections come after all the others, so every

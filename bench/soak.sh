@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A soak run of an unattended show: the chaser ("Løpelys 1") and the switch
 # panel, headless on a session bus of their own, drive universe 1 of an olad
 # of their own (started as the end-to-end tests start theirs), while olad is

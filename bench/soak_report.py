@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The figures of a soak run (bench/soak.sh), from its work folder:
 
   soak_report.py WORK

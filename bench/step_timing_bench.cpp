@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how exactly the chaser's step timers hit their instants, on the
 // way the program takes: the real chaser cascade on the real-time timer
 // driver, writing through libvelmoport.so to the default simulated register

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers that give every Velmo target the same include root and warnings.
 
 # The address and undefined-behaviour sanitizers, for the sanitizer build

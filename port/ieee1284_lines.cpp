@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "port/ieee1284_lines.h"
 
 #include <ieee1284.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C entries of libvelmoport.so. Everything else in the library is hidden.
 #include <cstdint>
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/port_notice_relay.h"
 
 #include <errno.h>  // program_invocation_short_name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/program_life.h"
 
 #include <errno.h>  // program_invocation_short_name

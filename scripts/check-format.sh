@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a tracked C++ file is not formatted as the checked-in
 # .clang-format says, and names the files. Needs clang-format
 # (scripts/install-deps.sh installs it).

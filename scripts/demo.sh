@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts chaser, switchpanel and the port
 # monitor on the simulated port with the example settings (build/bin holds
 # the programs, the port library with its OLA module when that is configured,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building, running and testing Velmo
 # need, skipping what is already there. Uses sudo when not run as root.
 set -euo pipefail

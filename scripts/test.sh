@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds and runs every test:
 #   scripts/test.sh           the default build (build/), then the sanitizer
 #                             build (build-asan/: clang with the address and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C entries of libvelmoport-ola.so. Everything else in the module is
 // hidden, and no exception leaves it.
 #include "port/ola/ola_module.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A step time out of range stops the chaser at start-up: the port is cleared
 # once, the report names the file, section, key and value, the window never
 # shows, and the program ends with status 1 once the report is closed.

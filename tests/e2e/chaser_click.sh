@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built chaser in a real X server: start-up clears the port, a click on
 # "Løpelys 1" clears it again, then its steps come in order and the cycle
 # starts over.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --help, --version and a wrong option on each program, with no display to
 # reach: each answers and ends without opening a window.
 set -euo pipefail

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Headless: with no display, "chaser --headless --pattern 1" runs the pattern
 # at once, is driven through the session bus, says nothing and ends with
 # status 0 on SIGTERM; with a bad step time it reports on standard error and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The programs start on settings files of 100 MB whose wanted sections come
 # after all the others: the chaser steps with the intervals it read, the
 # panel switches, and reading the big file takes hardly more memory than

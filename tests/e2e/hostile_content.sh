@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings files full of what editors and disks can leave behind: a 10 MB
 # line, NUL bytes, escape sequences, bytes that are not UTF-8, a header "["
 # alone, CR line ends and 100,000 sections.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings paths that name no readable file (a folder, a FIFO without a
 # writer, a link to /dev/zero, a link loop) read as a
 # missing file: both programs start at once, clear the port once, and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings files rewritten over and over while the programs start: a writer
 # replaces Velmo1.ini and Velmo.ini in a loop, in place (truncated, then
 # written) and by renaming, with versions that hold good step times, a step

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings files that the user may not read read as missing files: both
 # programs start, run as a user without root's power to read anything, clear
 # the port once, and the chaser's step timers never fire.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared steps of the end-to-end tests, sourced by each script:
 #   source "$E2E_LIB"; e2e_setup
 # Each test gets its own X server, temp folder ($WORK), simulated register

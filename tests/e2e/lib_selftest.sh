@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The end-to-end harness itself: an X server comes up and the helpers work.
 source "$E2E_LIB"
 e2e_setup

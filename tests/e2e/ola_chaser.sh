@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The chaser on an OLA universe: every port write of "Løpelys 1" reaches a
 # client registered for the universe as a frame whose first eight channels
 # are the byte's bits (255 on, 0 off), in the order of the writes.

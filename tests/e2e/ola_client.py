@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """OLA's own Python client, as the end-to-end tests use it on their olad.
 
   ola_client.py PORT record UNIVERSE FILE     registers for UNIVERSE and appends

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # olad faults. A universe olad does not have ends the program at start with
 # a report that says what to do. olad not yet started, stopped (SIGSTOP) or
 # gone mid-show never ends a show: the chaser steps on, both programs say

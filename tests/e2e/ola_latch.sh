@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # chaser and switchpanel on one OLA universe act as one latch, whatever the
 # universe's merge mode: the switch panel lights a line, then "Deaktiver" in
 # the chaser writes 0, and all eight channels end at 0 (in HTP mode the

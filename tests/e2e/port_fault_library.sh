@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A port library that is missing, is no shared library, or lacks PortIn: the
 # program stops at its first use of the library with a report that names the
 # library's path, the reason and the fix, and nothing reaches the register.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Files the user may not write, met by programs run without root's power to
 # write anywhere: a simulated register in a folder without write permission,
 # a register the user may not open, and a trace in a folder without write

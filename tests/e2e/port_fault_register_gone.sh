@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The simulated register truncated to zero bytes or deleted while the
 # programs run: the next access works again, nothing crashes. switchpanel's
 # next click reads 0 and writes its line's bit; the chaser keeps stepping

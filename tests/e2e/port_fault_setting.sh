@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # An unknown VELMO_PORT: each program stops at its first port access, before
 # its window shows, with a report that lists the valid forms; the port
 # monitor stops the same way, in its window and in the terminal. Nothing is

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The register path replaced by a symbolic link while the programs run: the
 # next access is refused, the program stops with a report that names the
 # path and the fix, and nothing is written through the link. The port

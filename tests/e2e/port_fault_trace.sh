@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A port trace that cannot be opened stops the program at its first port
 # access, before its window shows, with a report that names the trace path,
 # the reason and the fix. The register is not touched: a recording that

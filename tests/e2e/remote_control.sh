@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The session bus and velmo: calls write what clicks write, properties and
 # PropertiesChanged follow clicks, bad arguments change nothing, a second start
 # hands its request to the first, velmo drives both programs, tells what
@@ -80,6 +81,11 @@ sleep 0.3 # room for a stray write
 (($(count) == before)) || fail "a refused call or the second chaser wrote: $(since "$before")"
 timeout 20 "$WORK/chaser/chaser" --pattern 2 >"$WORK/second.out" 2>&1 || fail "a second chaser --pattern 2 failed"
 expect_property Chaser Pattern "uint32 2"
+# The menu entry's action, as a desktop runs it for a program it starts over the bus.
+grep -qx 'Actions=pattern1;pattern2;pattern3;stop;' "$VELMO_EXAMPLES/../packaging/org.velmo.Chaser.desktop" ||
+  fail "the chaser's menu entry lists other actions"
+call Chaser org.freedesktop.Application.ActivateAction pattern3 '@av []' '@a{sv} {}' >/dev/null
+expect_property Chaser Pattern "uint32 3"
 call Chaser org.velmo.Chaser1.Stop >/dev/null
 
 # The switch panel: line 3 on and off, by clicks and by calls.

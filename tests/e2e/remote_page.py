@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the remote's page in headless Chromium on a phone-sized window:
 remote_page.py URL PROFILE_FOLDER [SCREENSHOT]. Exits non-zero with the
 reason when the page does not show what the programs do."""

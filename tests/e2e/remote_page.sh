@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The remote's page in a real browser (headless Chromium) on a phone-sized
 # window, with the chaser and the switch panel on a private session bus:
 # "Løpelys 2" makes the lamps step through its sweep; a line's "Aktiver…"

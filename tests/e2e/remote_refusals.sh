@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The remote refuses strangers with its status and no port write: no token or
 # a wrong one on a network listen, another site's Origin or Host, a form's
 # body, an oversized body, a path outside the page. OSC through oscsend

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # chaser and switchpanel on one simulated register: what one writes, the
 # other's next read sees. The chaser's settings make "Løpelys 1" write 0, then
 # 1 once, and stop, so every byte is known.

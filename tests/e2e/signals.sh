@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # SIGTERM and SIGINT end either program as closing its window does: status 0,
 # nothing more written to the port, and no icon left in the notification area.
 E2E_WM=icewm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A StatusNotifierItem host for the end-to-end tests, on the session bus that
 // DBUS_SESSION_BUS_ADDRESS names:
 //   status_notifier_host serve        owns org.kde.StatusNotifierWatcher, reports a

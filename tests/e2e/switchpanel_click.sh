@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # switchpanel in a real X server: start-up clears the port once, and each
 # click on an enabled button reads the register and writes it back with that
 # button's line switched; a click on a disabled button touches nothing.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # switchpanel under a window manager without a notification area: minimising
 # leaves the window minimised on the taskbar, where the user can get it back,
 # instead of hiding it behind an icon nobody can see.

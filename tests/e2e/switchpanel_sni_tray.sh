@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # switchpanel on a StatusNotifierItem host, the D-Bus notification area of
 # today's desktops, played by status_notifier_host on a private session bus
 # under icewm without a tray of its own. Minimising leaves one registered

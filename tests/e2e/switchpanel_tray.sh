@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # switchpanel and icewm's notification area (an XEmbed tray): the pointer
 # moving across the shown panel leaves another window active and the stacking
 # as it was; minimising hides the window behind one icon, a single click on

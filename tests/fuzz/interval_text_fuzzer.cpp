@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the step-time conversion. The input is the text of a step time.
 //
 // Checked for every input, besides the sanitizers' findings:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make_seeds.sh FUZZER DATA_DIR OUT_DIR
 # Writes the seed inputs of FUZZER, made from the golden files under DATA_DIR
 # (tests/data), into OUT_DIR, which is emptied first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the settings reader. The input is the section name on its first
 // line, the key name on its second, and the bytes of the file after that. In
 // the file, a byte 0x01 stands for a run of letters and 0x02 for a run of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run_fuzzer.sh FUZZER SECONDS WORK_DIR [LIBFUZZER_FLAG...]
 # Runs the fuzzer binary FUZZER for SECONDS on a fresh corpus in WORK_DIR,
 # seeded from the golden files (VELMO_TEST_DATA, else tests/data) and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The packages installed for real with apt-get, as users install them, then
 # reinstalled, removed and purged: a remove leaves only the settings files
 # the user changed, a purge nothing. It changes the machine, so it runs only

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The packages' files, each unpacked into a scratch root: the layout and the
 # dependencies, and an installed chaser started through its command. /opt of
 # a private mount namespace is the scratch root's, so the chaser runs from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C entries of the real libvelmoport.so, each case in a child process
 // with its own environment.
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/realtime_timer_driver.h"
 
 #include <gtest/gtest.h>

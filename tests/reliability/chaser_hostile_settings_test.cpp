@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chaser window on Qt's offscreen platform, started on hostile Velmo1.ini
 // files in a real program folder and read through the real ReadIniString:
 // each start-up gives the intervals the reader's rules give, or the interval

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The switch-panel window on Qt's offscreen platform, started on hostile
 // Velmo.ini files in a real program folder and read through the real
 // ReadIniString: the sixteen buttons show what the reader's rules give, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The captions as users write them: real Velmo.ini files read through
 // ReadIniString, in both encodings a settings file may come in.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel window on Qt's offscreen platform: layout, captions fitted to
 // their buttons, focus order, real button clicks reaching the port, and the
 // notification-area icon.

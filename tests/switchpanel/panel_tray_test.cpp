@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification-area icon of the panel with a fake window and area.
 #include "switchpanel/panel_tray.h"
 

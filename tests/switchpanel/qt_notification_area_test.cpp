@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification area on QSystemTrayIcon, with the area's presence and
 // kind faked: what the icon shows and which activations ask for the window.
 #include "switchpanel/qt_notification_area.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // portmonitor --watch as users run it, in a child process on a register of
 // the test's own.
 #include <fcntl.h>

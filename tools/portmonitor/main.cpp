@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // portmonitor: shows the eight lines of the simulated port register live, in
 // a window or (--watch) as one terminal line per change. It follows the
 // register that VELMO_PORT selects; for hw:NAME, the register that mirrors

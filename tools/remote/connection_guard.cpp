@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/remote/connection_guard.h"
 
 #include <sys/socket.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmo-remote: a web page, a JSON API and OSC that drive the chaser and the
 // switch panel through the session bus, closed to strangers. See
 // tools/remote/remote_app.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything the remote takes from the port library is here, in one place.
 #include "tools/remote/port_adapter.h"
 

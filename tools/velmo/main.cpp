@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmo: drives the chaser and the switch panel on the session bus, for
 // scripts and cron.
 #include <QCoreApplication>

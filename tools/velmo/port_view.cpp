@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/velmo/port_view.h"
 
 #include "port/simulated_register.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built twice: as a port library whose PortOut calls into a second library,
 // and (with VELMO_ABSENT_DEPENDENCY) as that second library, which the
 // binding tests keep out of the loader's reach.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A port library with PortOut alone: no PortIn and no PortError.
 #include <cstdint>
 

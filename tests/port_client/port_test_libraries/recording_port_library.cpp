@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A port library that records its calls, for the binding tests. Besides the
 // three entries it offers Recorder* entries that let a test read the log,
 // set the register byte and make the next call fail.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 "use strict";
 
 // The page of velmo-remote: lamps from the push channel, commands through the API.
