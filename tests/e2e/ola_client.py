@@ -22,10 +22,18 @@ class Connection:
     """A client and its event loop, which ends when olad closes the connection."""
 
     def __init__(self, port):
-        sock = socket.create_connection(("127.0.0.1", port), timeout=5)
+        self._socket = socket.create_connection(("127.0.0.1", port), timeout=5)
         self._loop = SelectServer()
-        self._client = OlaClient(sock, self._loop.Terminate)
-        self._loop.AddReadDescriptor(sock, self._client.SocketReady)
+        self._client = OlaClient(self._socket, self._loop.Terminate)
+        self._loop.AddReadDescriptor(self._socket, self._ready)
+
+    def _ready(self):
+        # OLA's client misses the end of the connection under Python 3 (it
+        # compares bytes with "") and would spin on the closed socket.
+        if not self._socket.recv(1, socket.MSG_PEEK):
+            self._loop.Terminate()
+        else:
+            self._client.SocketReady()
 
     def Client(self):
         return self._client
