@@ -31,13 +31,18 @@ _frames_walk() {
   done
 }
 
-# olad answers again (on the same RPC port): the frames walk, and the
-# programs run and have told COUNT losses and as many returns.
+# olad answers again (on the same RPC port): within 3 s the frames carry
+# the pattern, then they walk, and the programs run and have told COUNT
+# losses and as many returns.
 expect_back() {
-  local count=$1 program
+  local count=$1 program listening lit
   start_olad "$port"
+  listening=$("$OLA_PYTHON" -c 'import time; print(time.monotonic_ns())')
   start_ola_recorder 1
   wait_until 10 _frames_walk || fail "the frames do not walk: $(ola_frames 8)"
+  lit=$(awk '$2 ~ /255/ {print $1; exit}' "$WORK/frames")
+  ((lit - listening <= 3000000000)) ||
+    fail "the first lit frame came $(((lit - listening) / 1000000)) ms after olad listened again"
   for program in chaser switchpanel; do
     _told() {
       (($(grep -c "^$program: Output lost: .* The show goes on" "$WORK/$program.out") == count)) &&
