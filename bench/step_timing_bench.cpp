@@ -121,8 +121,9 @@ void runEventLoop(milliseconds span) {
 }
 
 // Clicks, runs the event loop for span, and measures the writes after the
-// click's 0 against the pattern's timeline, which starts when the click's
-// handler called the port to write that 0.
+// click's 0 against the pattern's timeline, which starts once that 0 is
+// written: the click's countdowns start there, and an outside observer
+// (a trace, the lines) sees the pattern begin there.
 RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
                       const PatternGroup& group, milliseconds span, int* wakeups) {
   port.take();
@@ -133,7 +134,7 @@ RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
   if (writes.empty() || writes.front().value != 0) fail("the click did not write 0 first");
   RunFigures run;
   run.timing =
-      measureTiming(scheduleOf(group), writes.front().called, {writes.begin() + 1, writes.end()});
+      measureTiming(scheduleOf(group), writes.front().done, {writes.begin() + 1, writes.end()});
   if (wakeups) run.wakeups = *wakeups;
   return run;
 }
@@ -375,7 +376,7 @@ int run(int argc, char** argv) {
   std::printf(
       "Step timing of the chaser cascade, example intervals, %.1f s per run, each write through\n"
       "libvelmoport.so to the default simulated register, in a temporary folder on %s.\n"
-      "Error of each write = |instant the port call returned - ideal instant from the click| "
+      "Error of each write = |instant the port call returned - ideal instant from the click's 0| "
       "(ms):\n"
       "p50, p99, max; early = writes before their instant; drift = mean lateness of the last\n"
       "complete cycle minus that of the first; wake-ups = real-time driver wake-ups during the\n"
