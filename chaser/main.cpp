@@ -38,8 +38,7 @@ int main(int argc, char* argv[]) {
     const auto option = start.commandLine().value(chaser::kPatternOption.name);
     const int pattern = option ? *option->data() - '0' : 0;
     const QString action = pattern ? chaser::patternAction(pattern) : "";
-    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), "chaser",
-                                 action)) {
+    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), action)) {
       return nullptr;
     }
     qt::closeOnTerminationSignals(*window);

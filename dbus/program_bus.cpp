@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dbus/program_bus.h"
 
+#include <errno.h>  // program_invocation_short_name
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -15,9 +17,8 @@ QString text(std::string_view view) {
   return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
 }
 
-void say(std::string_view programName, const QString& line) {
-  std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(programName.size()), programName.data(),
-               line.toUtf8().constData());
+void say(const QString& line) {
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.toUtf8().constData());
 }
 
 // Asks the instance that owns name to run action, or to bring its window
@@ -36,10 +37,10 @@ void activateRunningInstance(QDBusConnection& bus, const QString& name, const Bu
 }  // namespace
 
 bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
-                       std::string_view programName, const QString& action) {
+                       const QString& action) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
-    say(programName, "remote control is off: no session bus (" + bus.lastError().message() + ")");
+    say("remote control is off: no session bus (" + bus.lastError().message() + ")");
     return true;
   }
   const QString name = QString::fromStdString(busName(program, target));
@@ -50,13 +51,12 @@ bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) return true;
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
     activateRunningInstance(bus, name, program, action);
-    say(programName,
-        "already running as " + name + " on the session bus: " +
-            (action.isEmpty() ? "brought it to the front" : "passed " + action + " on to it"));
+    say("already running as " + name + " on the session bus: " +
+        (action.isEmpty() ? "brought it to the front" : "passed " + action + " on to it"));
     return false;
   }
-  say(programName, "remote control is off: the session bus refused the name " + name + " (" +
-                       reply.error().message() + ")");
+  say("remote control is off: the session bus refused the name " + name + " (" +
+      reply.error().message() + ")");
   return true;
 }
 

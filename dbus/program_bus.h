@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "dbus/bus_object.h"
 
@@ -15,9 +14,8 @@ namespace velmo::dbus {
 // line asked this one for), or to activate (its window comes back) when
 // action is empty, and this program should end. Without a session bus, or
 // when the bus refuses the name, the program runs all the same and says
-// once on standard error, under programName, that remote control is off and
-// why. Call once, on the main thread.
+// once on standard error that remote control is off and why. Call once, on the main thread.
 bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
-                       std::string_view programName, const QString& action = {});
+                       const QString& action = {});
 
 }  // namespace velmo::dbus

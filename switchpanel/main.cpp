@@ -35,8 +35,7 @@ int main(int argc, char* argv[]) {
         panel = std::make_unique<switchpanel::SwitchPanel>(*port, programFolder());
         window = std::make_unique<switchpanel::Form1>(*panel, notificationArea);
         bus = std::make_unique<switchpanel::PanelBus>(*panel);
-        if (!dbus::serveOnSessionBus(bus->object(), dbus::kSwitchPanelBus, port->target(),
-                                     "switchpanel")) {
+        if (!dbus::serveOnSessionBus(bus->object(), dbus::kSwitchPanelBus, port->target())) {
           return nullptr;
         }
         notificationArea.setPicture(window->windowIcon());
