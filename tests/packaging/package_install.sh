@@ -80,7 +80,7 @@ apt install --reinstall "$deb" || fail "reinstalling failed"
 expect_settings yes
 
 # The OLA module loads from the program folder: with no olad on the port,
-# the chaser's report is about olad, not about the module.
+# the chaser's notice is about olad, not about the module.
 if [[ -n "$ola_deb" ]]; then
   apt install --no-install-recommends "$ola_deb" || fail "apt-get install $ola_deb failed"
   files+=$'\n'$(dpkg -L velmo-ola)
@@ -95,7 +95,8 @@ if [[ -n "$ola_deb" ]]; then
   wait_until 20 reported || fail "velmo-chaser reported nothing: $(cat "$tmp/chaser.out")"
   kill "$chaser" && wait "$chaser" || true
   chaser=""
-  grep -qF "velmo-chaser: Cannot reach olad on RPC port $port of this machine: " "$tmp/chaser.out" ||
+  grep -qF "velmo-chaser: Output lost: Cannot reach olad on RPC port $port of this machine: " \
+    "$tmp/chaser.out" ||
     fail "with VELMO_PORT=ola:1@$port velmo-chaser reported: $(cat "$tmp/chaser.out")"
 fi
 
