@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dbus/program_bus.h"
 
-#include <errno.h>  // program_invocation_short_name
-
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QString>
 #include <QVariantMap>
-#include <cstdio>
+
+#include "system/standard_error.h"
 
 namespace velmo::dbus {
 namespace {
@@ -18,7 +17,7 @@ QString text(std::string_view view) {
 }
 
 void say(const QString& line) {
-  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.toUtf8().constData());
+  tellOnStandardError(line.toStdString());
 }
 
 // Asks the instance that owns name to run action, or to bring its window

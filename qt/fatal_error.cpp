@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/fatal_error.h"
 
-#include <errno.h>  // program_invocation_short_name
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
-#include <algorithm>
-#include <cstdio>
 #include <exception>
 
 #include "ini/text_encoding.h"
 #include "qt/program_life.h"
+#include "system/standard_error.h"
 
 namespace velmo::qt {
 namespace {
@@ -35,10 +32,7 @@ bool fatalReported = false;
 // at its first refused pass.
 void reportAndEnd(const std::string& reported) {
   const std::string text = withVisibleControls(reported);
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
-  std::fflush(stderr);
+  tellOnStandardError(text);
 
   fatalReported = true;
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !runsHeadless()) {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/port_notice_relay.h"
 
-#include <errno.h>  // program_invocation_short_name
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -10,10 +8,9 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QVariantMap>
-#include <algorithm>
-#include <cstdio>
 
 #include "ini/text_encoding.h"
+#include "system/standard_error.h"
 
 namespace velmo::qt {
 namespace {
@@ -39,10 +36,7 @@ void PortNoticeRelay::relayWaiting() {
     const auto lineEnd = text.find('\n');
     const std::string headline = text.substr(0, lineEnd);
     const std::string details = lineEnd == std::string::npos ? "" : text.substr(lineEnd + 1);
-    std::string line = headline + ": " + details;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
-    std::fflush(stderr);
+    tellOnStandardError(headline + ": " + details);
     notify(QString::fromStdString(headline), QString::fromStdString(details));
   }
 }

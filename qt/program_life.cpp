@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/program_life.h"
 
-#include <errno.h>  // program_invocation_short_name
-
 #include <QApplication>
 #include <QWidget>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "qt/fatal_error.h"
+#include "system/standard_error.h"
 
 namespace velmo::qt {
 namespace {
@@ -27,8 +25,7 @@ void chooseHeadless(bool asked) {
   headless = asked || noDisplay;
   if (!headless) return;
   if (!asked) {
-    std::fprintf(stderr, "%s: no display to show a window on: running headless\n",
-                 program_invocation_short_name);
+    tellOnStandardError("no display to show a window on: running headless");
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
