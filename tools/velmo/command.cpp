@@ -45,6 +45,8 @@ constexpr CommandForm kForms[] = {
     {Action::kChaserStop, {"chaser", "stop", ""}},
     {Action::kSetLine, {"line", "LINE", "STATE"}},
     {Action::kStatus, {"status", "", ""}},
+    {Action::kRemoteUrl, {"remote", "url", ""}},
+    {Action::kRemoteOpen, {"remote", "open", ""}},
 };
 
 const Placeholder* placeholder(std::string_view word) {

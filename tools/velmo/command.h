@@ -10,7 +10,7 @@
 namespace velmo::cli {
 
 // What a velmo command line asks of the programs.
-enum class Action { kChaserStart, kChaserStop, kSetLine, kStatus };
+enum class Action { kChaserStart, kChaserStop, kSetLine, kStatus, kRemoteUrl, kRemoteOpen };
 
 struct Command {
   Action action = Action::kStatus;

@@ -27,6 +27,8 @@ inline constexpr ProgramUsage kUsage{
     "  line LINE on|off       switch line 1 to 8, as a click on its button\n"
     "  status                 the register, the pattern, the panel's lines and\n"
     "                         which programs run (exit status 1 when neither does)\n"
+    "  remote url             the address of the remote's page, with its token\n"
+    "  remote open            that page, in the desktop's web browser\n"
     "It drives the programs on the port that VELMO_PORT selects; an installed\n"
     "Velmo starts a program that is not running. More in the manual page velmo(1).\n",
     kOptions, "COMMAND [ARGUMENT]...", checkCommandLine};
