@@ -66,6 +66,7 @@ expect_files velmo-remote "./opt/velmo/remote
 ./usr/bin/velmo-remote -> /opt/velmo/remote
 ./usr/lib/systemd/user/velmo-remote.service
 ./usr/share/applications/org.velmo.Remote.desktop
+./usr/share/dbus-1/interfaces/org.velmo.Remote1.xml
 ./usr/share/dbus-1/services/org.velmo.Remote.service
 ./usr/share/doc/velmo-remote/changelog.gz
 ./usr/share/doc/velmo-remote/copyright
