@@ -143,6 +143,9 @@ def push_flood(line):
     connection.sendall(request("GET", f"/api/v1/events?token={TOKEN}",
                                {"Upgrade": "websocket", "Connection": "Upgrade",
                                 "Sec-WebSocket-Key": key, "Sec-WebSocket-Version": "13"}))
+    answer = b""
+    while b"\r\n\r\n" not in answer:  # a client sends nothing before the upgrade's answer
+        answer += connection.recv(4096)
     frames = b""
     for i in range(100):
         data = f'{{"line": {line}, "on": {"true" if i % 2 == 0 else "false"}}}'.encode()

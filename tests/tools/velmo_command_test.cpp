@@ -20,7 +20,8 @@ std::string read(const std::vector<std::string_view>& arguments) {
   if (const std::string problem = checkCommandLine(request); !problem.empty())
     return "usage: " + problem;
   const auto command = std::get<Command>(readCommand(request.operands, false));
-  static const char* const kNames[] = {"start", "stop", "line", "status"};
+  static const char* const kNames[] = {"start",  "stop",       "line",
+                                       "status", "remote url", "remote open"};
   std::string words = kNames[static_cast<int>(command.action)];
   for (const unsigned argument : command.arguments) words += " " + std::to_string(argument);
   return words;
@@ -36,9 +37,10 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
       {{"line", "8", "off"}, "line 8 0"},
       {{"line", "1", "on", "--port", "hw:parport0"}, "line 1 1"},
       {{"status", "--json"}, "status"},
+      {{"remote", "url"}, "remote url"},
       {{},
        "usage: no command given; the commands are chaser start PATTERN, chaser stop, "
-       "line LINE STATE, status"},
+       "line LINE STATE, status, remote url, remote open"},
       {{"chaser", "start"}, "usage: chaser start PATTERN: PATTERN is missing"},
       {{"chaser", "start", "4"}, "usage: chaser start 4: PATTERN must be 1, 2 or 3"},
       {{"chaser", "stop", "1"}, "usage: unexpected argument 1 after chaser stop"},
