@@ -91,6 +91,9 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
       return call(bus, kSwitchPanel, view, "SetLine", {arguments.at(0), arguments.at(1) == 1}, err);
     case Action::kStatus:
       return status(bus, view, command.json, out, err);
+    case Action::kScheduleList:
+    case Action::kScheduleRun:
+      break;  // not a call to a program: see schedule_commands.h
   }
   return kProblemStatus;
 }
