@@ -65,9 +65,10 @@ void ScheduleRunner::reread() {
     lastProblem_ = *problem;
     return;
   }
+  const bool mended = !lastProblem_.empty();
   lastProblem_.clear();
   auto& schedule = std::get<schedule::Schedule>(read);
-  if (schedule == player_.schedule()) return;
+  if (schedule == player_.schedule() && !mended) return;
   player_.setSchedule(std::move(schedule));
   out_ << "read the changed schedule " << path_ << '\n';
   update();
