@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libieee1284-3-dev
+  qt6-base-dev libgl-dev libieee1284-3-dev libnova-dev tzdata
   libboost-dev liblo-dev libqrencode-dev
   libola-dev ola ola-python
   libgtest-dev googletest

@@ -159,6 +159,18 @@ TEST(ProfileRules, SameResultForAnyPieceSize) {
   }
 }
 
+TEST(ProfileListing, EachSectionOnceWithTheKeysThatLookupsFind) {
+  const auto listing = profileSectionsFromBytes(
+      "k=0\n[Shop]\na=1\n; c\nb\n[x\nc=2\n[ ]\nd=3\n[other]\n[SHOP]\ne=4\n[H\xD8Y]\n=5\nf=6");
+  std::vector<std::string> seen;
+  for (const ProfileSection& section : listing) {
+    std::string keys;
+    for (const std::string& key : section.keys) keys += " " + key;
+    seen.push_back(section.name + ":" + keys);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Shop: a b c", "other:", "HØY: f"}));
+}
+
 TEST(ProfileBuffer, ResultIsCutToBufferSizeMinusOneCharacters) {
   const std::string a254(254, 'a');
   struct Case {

@@ -20,10 +20,11 @@ std::string read(const std::vector<std::string_view>& arguments) {
   if (const std::string problem = checkCommandLine(request); !problem.empty())
     return "usage: " + problem;
   const auto command = std::get<Command>(readCommand(request.operands, false));
-  static const char* const kNames[] = {"start",  "stop",       "line",
-                                       "status", "remote url", "remote open"};
+  static const char* const kNames[] = {"start",      "stop",        "line", "status",
+                                       "remote url", "remote open", "list", "run"};
   std::string words = kNames[static_cast<int>(command.action)];
   for (const unsigned argument : command.arguments) words += " " + std::to_string(argument);
+  if (!command.file.empty()) words += " " + command.file;
   return words;
 }
 
@@ -40,7 +41,16 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
       {{"remote", "url"}, "remote url"},
       {{},
        "usage: no command given; the commands are chaser start PATTERN, chaser stop, "
-       "line LINE STATE, status, remote url, remote open"},
+       "line LINE STATE, status, remote url, remote open, schedule list [FILE], schedule run "
+       "[FILE]"},
+      {{"schedule", "list", "--from", "2024-06-01 18:00", "--days", "2"}, "list"},
+      {{"schedule", "run", "shop.ini"}, "run shop.ini"},
+      {{"schedule", "run", "a.ini", "b.ini"},
+       "usage: unexpected argument b.ini after schedule run a.ini"},
+      {{"schedule", "list", "--from", "2024-02-30 18:00"},
+       "usage: --from 2024-02-30 18:00: --from takes a local date and time, \"YYYY-MM-DD HH:MM\""},
+      {{"schedule", "list", "--days", "0"}, "usage: --days 0: N must be 1 to 366"},
+      {{"schedule", "run", "--days", "2"}, "usage: --from and --days go with schedule list only"},
       {{"chaser", "start"}, "usage: chaser start PATTERN: PATTERN is missing"},
       {{"chaser", "start", "4"}, "usage: chaser start 4: PATTERN must be 1, 2 or 3"},
       {{"chaser", "stop", "1"}, "usage: unexpected argument 1 after chaser stop"},

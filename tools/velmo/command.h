@@ -10,13 +10,23 @@
 namespace velmo::cli {
 
 // What a velmo command line asks of the programs.
-enum class Action { kChaserStart, kChaserStop, kSetLine, kStatus, kRemoteUrl, kRemoteOpen };
+enum class Action {
+  kChaserStart,
+  kChaserStop,
+  kSetLine,
+  kStatus,
+  kRemoteUrl,
+  kRemoteOpen,
+  kScheduleList,
+  kScheduleRun
+};
 
 struct Command {
   Action action = Action::kStatus;
   // kChaserStart: {pattern 1..3}; kSetLine: {line 1..8, 1 for on or 0 for off}.
   std::vector<unsigned> arguments;
   bool json = false;  // kStatus only: one JSON object instead of text
+  std::string file;   // kScheduleList, kScheduleRun: the schedule file given, "" for the default
 };
 
 // Reads the operands of a command line ("chaser", "start", "2") and whether

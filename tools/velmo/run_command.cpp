@@ -114,6 +114,9 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
     case Action::kRemoteUrl:
     case Action::kRemoteOpen:
       return remotePage(bus, view, command.action == Action::kRemoteOpen, out, err);
+    case Action::kScheduleList:
+    case Action::kScheduleRun:
+      break;  // not a call to a program: see schedule_commands.h
   }
   return kProblemStatus;
 }
