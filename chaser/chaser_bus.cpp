@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+#include "dbus/bus_client.h"
 #include "qt/fatal_error.h"
 #include "qt/front_window.h"
 #include "qt/program_life.h"
@@ -25,32 +26,22 @@ ChaserBus::ChaserBus(Chaser& chaser, QWidget& window) : chaser_(chaser) {
   for (int pattern = 0; pattern <= Chaser::kPatternCount; ++pattern) {
     application.actions[patternAction(pattern)] = [this, pattern] { click(pattern); };
   }
-  object_ = std::make_unique<dbus::BusObject>(
-      dbus::kChaserBus,
-      std::vector<dbus::BusMethod>{
-          {"Start", "u", "a pattern number (u)",
-           [this](const QVariantList& arguments) { return start(arguments); }},
-          {"Stop", "", "no arguments", [this](const QVariantList&) { return click(0); }},
-      },
-      std::vector<dbus::BusProperty>{
-          {"Pattern", [this] { return QVariant(uint(chaser_.pattern())); }}},
-      std::move(application));
-  chaser_.onPatternChanged([this](int) { object_->propertyMayHaveChanged("Pattern"); });
+  object_ = std::make_unique<dbus::BusObject>(*new dbus::ChaserAdaptor(this), dbus::kChaser.path,
+                                              std::move(application));
+  chaser_.onPatternChanged([this](int) { object_->propertiesMayHaveChanged(); });
 }
 
-std::optional<dbus::BusError> ChaserBus::start(const QVariantList& arguments) {
-  const uint pattern = arguments.value(0).toUInt();
+void ChaserBus::Start(uint pattern) {
   if (pattern < 1 || pattern > Chaser::kPatternCount) {
-    return dbus::invalidArgument("Start takes a pattern from 1 to " +
-                                 QString::number(Chaser::kPatternCount) + ", not " +
-                                 QString::number(pattern) + ".");
+    return object_->refuse(dbus::invalidArgument("A pattern is 1 to " +
+                                                 QString::number(Chaser::kPatternCount) + ", not " +
+                                                 QString::number(pattern) + "."));
   }
-  return click(static_cast<int>(pattern));
+  click(static_cast<int>(pattern));
 }
 
-std::optional<dbus::BusError> ChaserBus::click(int pattern) {
-  if (clickPattern(chaser_, pattern)) return std::nullopt;
-  return dbus::failed("The chaser is ending after an error; start it again.");
+void ChaserBus::click(int pattern) {
+  if (!clickPattern(chaser_, pattern)) object_->refuse(dbus::endingAfterError(dbus::kChaser));
 }
 
 }  // namespace velmo::chaser

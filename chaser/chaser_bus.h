@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QObject>
 #include <memory>
 
 #include "chaser/chaser.h"
@@ -19,20 +20,30 @@ bool clickPattern(Chaser& chaser, int pattern);
 // of "Deaktiver" for 0 ("stop").
 QString patternAction(int pattern);
 
-// The chaser on the session bus: org.velmo.Chaser1 (Start, Stop and the
-// property Pattern) and org.freedesktop.Application (Activate brings the
-// window to the front; the actions "pattern1", "pattern2", "pattern3" and
-// "stop" are the four buttons). Every call runs its button's click. The
-// chaser and the window must outlive it.
-class ChaserBus {
+// The chaser on the session bus: org.velmo.Chaser1 and
+// org.freedesktop.Application (Activate brings the window to the front; the
+// actions "pattern1", "pattern2", "pattern3" and "stop" are the four
+// buttons). Every call runs its button's click. The chaser and the window
+// must outlive it.
+class ChaserBus : public QObject {
+  Q_OBJECT
+  // The interface's members (dbus/org.velmo.Chaser1.xml), under the names
+  // by which its adaptor reads and calls them.
+  Q_PROPERTY(uint Pattern READ pattern)
+
  public:
   ChaserBus(Chaser& chaser, QWidget& window);
 
   dbus::BusObject& object() { return *object_; }
 
+  uint pattern() const { return static_cast<uint>(chaser_.pattern()); }
+
+ public slots:
+  void Start(uint pattern);
+  void Stop() { click(0); }
+
  private:
-  std::optional<dbus::BusError> start(const QVariantList& arguments);
-  std::optional<dbus::BusError> click(int pattern);
+  void click(int pattern);
 
   Chaser& chaser_;
   std::unique_ptr<dbus::BusObject> object_;

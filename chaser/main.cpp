@@ -7,6 +7,7 @@
 #include "chaser/form1.h"
 #include "chaser/usage.h"
 #include "dbus/program_bus.h"
+#include "dbus/programs.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/port_notice_relay.h"
@@ -16,7 +17,7 @@
 
 int main(int argc, char* argv[]) {
   using namespace velmo;
-  const qt::ProgramStart start(argc, argv, chaser::kUsage, dbus::kChaserBus.service);
+  const qt::ProgramStart start(argc, argv, chaser::kUsage, dbus::kChaser.service);
   if (start.exitStatus()) return *start.exitStatus();
 
   // Declared in the order they are made, so they go in the reverse order:
@@ -38,7 +39,7 @@ int main(int argc, char* argv[]) {
     const auto option = start.commandLine().value(chaser::kPatternOption.name);
     const int pattern = option ? *option->data() - '0' : 0;
     const QString action = pattern ? chaser::patternAction(pattern) : "";
-    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), action)) {
+    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaser, port->target(), action)) {
       return nullptr;
     }
     qt::closeOnTerminationSignals(*window);
