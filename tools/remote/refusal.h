@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace velmo::remote {
 
@@ -14,8 +13,5 @@ struct Refusal {
 
   bool operator==(const Refusal&) const = default;
 };
-
-// {"error": message} as JSON text: the body of every refusal.
-std::string errorJson(std::string_view message);
 
 }  // namespace velmo::remote

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "http/server.h"
 #include "tools/remote/bus_programs.h"
 #include "tools/remote/command_runner.h"
-#include "tools/remote/http_server.h"
 #include "tools/remote/osc_receiver.h"
 #include "tools/remote/port_adapter.h"
 #include "tools/remote/register_feed.h"
@@ -53,7 +53,7 @@ class RemoteApp : public QObject {
   RegisterFeed feed_;
   BusPrograms programs_;
   CommandRunner commands_;
-  HttpServer http_;
+  http::Server http_;
   RemoteApi api_;
   std::unique_ptr<OscReceiver> osc_;
   std::unique_ptr<RemoteOnBus> onBus_;
