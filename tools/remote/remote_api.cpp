@@ -13,19 +13,6 @@ namespace {
 
 constexpr std::chrono::seconds kSlowAnswer{1};
 
-struct PageFile {
-  std::string_view path;
-  const char* resource;
-  const char* type;
-};
-
-constexpr PageFile kPageFiles[] = {
-    {"/", ":/velmo/remote/index.html", "text/html; charset=utf-8"},
-    {"/remote.js", ":/velmo/remote/remote.js", "text/javascript; charset=utf-8"},
-    {"/remote.css", ":/velmo/remote/remote.css", "text/css; charset=utf-8"},
-    {"/icon.svg", ":/velmo/remote/icon.svg", "image/svg+xml"},
-};
-
 // Every answer: never cached, never framed by another site's page, scripts
 // and connections from this remote only.
 const http::Field kSafetyFields[] = {
@@ -78,15 +65,19 @@ bool matches(std::string_view routePath, std::string_view path) {
 struct RemoteApi::Route {
   std::string_view path;  // the whole path, or its start when it ends in '/'
   std::string_view method;
-  void (RemoteApi::*handle)(const http::Request&, const Admitted&, std::string_view rest,
+  void (RemoteApi::*handle)(const http::Request&, const Route&, std::string_view rest,
                             const Answer&);
+  const char* file = nullptr;  // a page file: the resource it serves
+  const char* type = nullptr;  // and its Content-Type
 };
 
 const RemoteApi::Route RemoteApi::kRoutes[] = {
-    {"/", "GET", &RemoteApi::pageFile},
-    {"/remote.js", "GET", &RemoteApi::pageFile},
-    {"/remote.css", "GET", &RemoteApi::pageFile},
-    {"/icon.svg", "GET", &RemoteApi::pageFile},
+    {"/", "GET", &RemoteApi::pageFile, ":/velmo/remote/index.html", "text/html; charset=utf-8"},
+    {"/remote.js", "GET", &RemoteApi::pageFile, ":/velmo/remote/remote.js",
+     "text/javascript; charset=utf-8"},
+    {"/remote.css", "GET", &RemoteApi::pageFile, ":/velmo/remote/remote.css",
+     "text/css; charset=utf-8"},
+    {"/icon.svg", "GET", &RemoteApi::pageFile, ":/velmo/remote/icon.svg", "image/svg+xml"},
     {kStatePath, "GET", &RemoteApi::currentState},
     {kChaserPath, "POST", &RemoteApi::chaser},
     {kLinesPath, "PUT", &RemoteApi::line},
@@ -139,7 +130,7 @@ void RemoteApi::route(const http::Request& request, const Admitted& admitted,
   for (const Route& each : kRoutes) {
     if (!at(each)) continue;
     if (each.method == routeMethod(request))
-      return (this->*each.handle)(request, admitted, path.substr(each.path.size()), answer);
+      return (this->*each.handle)(request, each, path.substr(each.path.size()), answer);
     allowed += (allowed.empty() ? "" : ", ") + std::string(each.method);
   }
   http::Response refused = error({405, "use " + allowed + " here"});
@@ -147,32 +138,29 @@ void RemoteApi::route(const http::Request& request, const Admitted& admitted,
   answer(std::move(refused));
 }
 
-void RemoteApi::pageFile(const http::Request&, const Admitted& admitted, std::string_view,
+void RemoteApi::pageFile(const http::Request&, const Route& route, std::string_view,
                          const Answer& answer) {
-  const auto file =
-      std::find_if(std::begin(kPageFiles), std::end(kPageFiles),
-                   [&](const PageFile& each) { return each.path == admitted.target.path; });
-  QFile resource(file->resource);
+  QFile resource(route.file);
   resource.open(QIODevice::ReadOnly);
-  answer(reply(200, file->type, resource.readAll().toStdString()));
+  answer(reply(200, route.type, resource.readAll().toStdString()));
 }
 
-void RemoteApi::currentState(const http::Request&, const Admitted&, std::string_view,
+void RemoteApi::currentState(const http::Request&, const Route&, std::string_view,
                              const Answer& answer) {
   answer(json(toJson(state_())));
 }
 
-void RemoteApi::chaser(const http::Request& request, const Admitted&, std::string_view,
+void RemoteApi::chaser(const http::Request& request, const Route&, std::string_view,
                        const Answer& answer) {
   runCommand(chaserCommand(QByteArray::fromStdString(request.body)), answer);
 }
 
-void RemoteApi::line(const http::Request& request, const Admitted&, std::string_view rest,
+void RemoteApi::line(const http::Request& request, const Route&, std::string_view rest,
                      const Answer& answer) {
   runCommand(lineCommand(rest, QByteArray::fromStdString(request.body)), answer);
 }
 
-void RemoteApi::events(const http::Request& request, const Admitted&, std::string_view,
+void RemoteApi::events(const http::Request& request, const Route&, std::string_view,
                        const Answer& answer) {
   if (!request.websocketUpgrade)
     return answer(error({426, "the push channel is a WebSocket: connect with one"}));

@@ -49,16 +49,14 @@ class RemoteApi : public QObject, public http::Service {
 
   void answer(const http::Request& request, const Answer& answer);
   void route(const http::Request& request, const Admitted& admitted, const Answer& answer);
-  // Each route's handler gets the request, the target as admitted, and
-  // what follows the route's path in it.
-  void pageFile(const http::Request&, const Admitted& admitted, std::string_view, const Answer&);
-  void currentState(const http::Request&, const Admitted&, std::string_view, const Answer& answer);
-  void chaser(const http::Request& request, const Admitted&, std::string_view,
-              const Answer& answer);
-  void line(const http::Request& request, const Admitted&, std::string_view rest,
+  // Each route's handler gets the request, its route, and what follows the
+  // route's path in the admitted target.
+  void pageFile(const http::Request&, const Route& route, std::string_view, const Answer& answer);
+  void currentState(const http::Request&, const Route&, std::string_view, const Answer& answer);
+  void chaser(const http::Request& request, const Route&, std::string_view, const Answer& answer);
+  void line(const http::Request& request, const Route&, std::string_view rest,
             const Answer& answer);
-  void events(const http::Request& request, const Admitted&, std::string_view,
-              const Answer& answer);
+  void events(const http::Request& request, const Route&, std::string_view, const Answer& answer);
   void runCommand(const CommandOrRefusal& command, const Answer& answer);
 
   RequestGate gate_;
