@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "ini/profile_text_source.h"
 #include "ini/text_encoding.h"
@@ -106,9 +107,12 @@ struct Line {
 // kMaxKeptLineBytes of any line.
 class ProfileScanner {
  public:
-  // allUtf8: the input is known to be well-formed UTF-8 throughout.
-  ProfileScanner(const FoldedName& section, const FoldedName& key, bool allUtf8)
-      : section_(section), key_(key), allUtf8_(allUtf8) {
+  // allUtf8: the input is known to be well-formed UTF-8 throughout. With
+  // sectionNames, every section header's name is added to it instead, and
+  // nothing is looked for.
+  ProfileScanner(const FoldedName& section, const FoldedName& key, bool allUtf8,
+                 std::vector<std::string>* sectionNames = nullptr)
+      : section_(section), key_(key), allUtf8_(allUtf8), sectionNames_(sectionNames) {
     line_.reserve(kMaxKeptLineBytes);
   }
 
@@ -196,6 +200,10 @@ class ProfileScanner {
     }
     const std::string_view name = afterBracket.substr(0, close);
     const bool nameEndsInKept = !line.tailHasBracket || hasNul(name);
+    if (sectionNames_) {
+      if (nameEndsInKept) sectionNames_->push_back(toUtf8(trimmedName(name), line.encoding));
+      return;
+    }
     place_ = nameEndsInKept && section_.matches(trimmedName(name), line.encoding)
                  ? Place::WantedSection
                  : Place::OtherSection;
@@ -232,6 +240,7 @@ class ProfileScanner {
   const FoldedName& section_;
   const FoldedName& key_;
   const bool allUtf8_;
+  std::vector<std::string>* sectionNames_;
   Place place_ = Place::BeforeFirstSection;
   std::string line_;
   Utf8Validator utf8_;  // of the whole line so far
@@ -260,6 +269,18 @@ std::optional<std::string> findProfileValue(ByteSource& source, std::string_view
   if (text.failed()) return std::nullopt;
   scanner.finish();
   return scanner.result();
+}
+
+std::vector<std::string> profileSectionNames(ByteSource& source) {
+  const FoldedName none("");
+  std::vector<std::string> names;
+  ProfileTextSource text(source);
+  std::string_view piece = text.next();
+  ProfileScanner scanner(none, none, text.allUtf8(), &names);
+  for (; !piece.empty(); piece = text.next()) scanner.feed(piece);
+  if (text.failed()) return {};
+  scanner.finish();
+  return names;
 }
 
 }  // namespace velmo

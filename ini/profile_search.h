@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmo {
 
@@ -58,5 +59,10 @@ inline constexpr std::size_t kMaxKeptLineBytes = 64 * 1024;
 // stays bounded whatever the size of the input; time is linear in it.
 std::optional<std::string> findProfileValue(ByteSource& source, std::string_view section,
                                             std::string_view key);
+
+// The names of the source's section headers as UTF-8, blanks around them
+// removed, in file order and as often as they stand there; those that do not
+// end within a line's kept prefix are left out. Empty when the source fails.
+std::vector<std::string> profileSectionNames(ByteSource& source);
 
 }  // namespace velmo

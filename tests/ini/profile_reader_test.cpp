@@ -279,6 +279,12 @@ class FailingSource : public ByteSource {
   bool failed_ = false;
 };
 
+TEST(SectionNames, EveryHeaderInFileOrderByTheSectionRules) {
+  const std::string file = "k=1\n[a]\n [ B ] after\n;[c]\n[d\n[x]y]\n[\xD8]\n[a]\n";
+  MemoryByteSource source(file);
+  EXPECT_EQ(profileSectionNames(source), (std::vector<std::string>{"a", "B", "x]y", "Ø", "a"}));
+}
+
 TEST(FailingInput, ReadErrorGivesNothing) {
   FailingSource source;
   EXPECT_EQ(findProfileValue(source, "s", "k"), std::nullopt);
