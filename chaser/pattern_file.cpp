@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <variant>
 
 #include "ini/profile_reader.h"
+#include "ini/profile_search.h"
 #include "ini/settings.h"
 #include "system/paths.h"
 
@@ -28,23 +30,23 @@ bool mayReplace(const std::string& path) {
   return fileOk && access(folderOf(path).c_str(), W_OK | X_OK) == 0;
 }
 
-}  // namespace
+using ValueReader = std::function<std::string(const std::string& section, const char* key)>;
 
-LoadedPatterns loadUserPatterns(const std::string& path) {
+LoadedPatterns load(const std::vector<std::string>& sectionNames, const ValueReader& read,
+                    const std::string& path) {
   LoadedPatterns loaded{path, {}, {}, {}};
   std::vector<int> numbers;
-  for (const std::string& name : ReadIniSectionNames(path)) {
+  for (const std::string& name : sectionNames) {
     if (const int number = userPatternNumberOf(name)) numbers.push_back(number);
   }
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   for (const int number : numbers) {
     const std::string section = userPatternSection(number);
-    const auto read = [&](const char* key) {
-      return GetPrivateProfileString(section, key, "", kValueBufferSize, path);
-    };
-    auto parsed = parseUserPattern(
-        number, {read(kPatternNameKey), read(kPatternStepsKey), read(kPatternTimeKey)}, path);
+    auto parsed = parseUserPattern(number,
+                                   {read(section, kPatternNameKey), read(section, kPatternStepsKey),
+                                    read(section, kPatternTimeKey)},
+                                   path);
     if (auto* pattern = std::get_if<UserPattern>(&parsed)) {
       loaded.patterns.push_back(std::move(*pattern));
     } else {
@@ -53,6 +55,27 @@ LoadedPatterns loadUserPatterns(const std::string& path) {
     }
   }
   return loaded;
+}
+
+}  // namespace
+
+LoadedPatterns loadUserPatterns(const std::string& path) {
+  return load(
+      ReadIniSectionNames(path),
+      [&](const std::string& section, const char* key) {
+        return GetPrivateProfileString(section, key, "", kValueBufferSize, path);
+      },
+      path);
+}
+
+LoadedPatterns loadUserPatternsFromBytes(std::string_view bytes, const std::string& path) {
+  MemoryByteSource source(bytes);
+  return load(
+      profileSectionNames(source),
+      [&](const std::string& section, const char* key) {
+        return profileStringFromBytes(bytes, section, key, "", kValueBufferSize);
+      },
+      path);
 }
 
 std::string patternFileToRead(const PatternPlaces& places) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chaser/user_pattern.h"
@@ -20,6 +21,9 @@ struct LoadedPatterns {
 // through the settings reader (a section of a number counts once, as the
 // reader sees only its first). A missing file holds no patterns.
 LoadedPatterns loadUserPatterns(const std::string& path);
+
+// The same from the bytes of a file read before; path names it in reports.
+LoadedPatterns loadUserPatternsFromBytes(std::string_view bytes, const std::string& path);
 
 // Where patterns are kept: the chaser's settings file in the program
 // folder, and the file of the user's own for when that folder cannot be
