@@ -117,7 +117,7 @@ void Chaser::startPattern(int pattern) {
 void Chaser::setPattern(int pattern) {
   if (pattern == pattern_) return;
   pattern_ = pattern;
-  if (patternChanged_) patternChanged_(pattern_);
+  for (const auto& observer : patternChanged_) observer(pattern_);
 }
 
 void Chaser::click(int number) {
@@ -157,7 +157,7 @@ void Chaser::setUserPatterns(std::vector<UserPattern> patterns) {
       replacePlaying(*same);
     }
   }
-  if (patternsChanged_) patternsChanged_();
+  for (const auto& observer : patternsChanged_) observer();
 }
 
 void Chaser::preview(const UserPattern& draft) {
@@ -194,7 +194,7 @@ void Chaser::setSpeed(double speed) {
   if (speed == speed_) return;
   speed_ = speed;
   scheduler_.setRate(speed);
-  if (speedChanged_) speedChanged_(speed_);
+  for (const auto& observer : speedChanged_) observer(speed_);
 }
 
 void Chaser::Tap() {

@@ -106,14 +106,17 @@ class Chaser {
   // and after "Deaktiver".
   int pattern() const { return pattern_; }
 
-  // Called after a click that changed pattern(), with its new value.
+  // Observers, each called (in the order added) after a click that changed
+  // pattern(), with its new value; after setUserPatterns(); after a change of
+  // speed(), with it.
   void onPatternChanged(std::function<void(int pattern)> observer) {
-    patternChanged_ = std::move(observer);
+    patternChanged_.push_back(std::move(observer));
   }
-  // Called after setUserPatterns(), and after a change of speed(), with it.
-  void onPatternsChanged(std::function<void()> observer) { patternsChanged_ = std::move(observer); }
+  void onPatternsChanged(std::function<void()> observer) {
+    patternsChanged_.push_back(std::move(observer));
+  }
   void onSpeedChanged(std::function<void(double speed)> observer) {
-    speedChanged_ = std::move(observer);
+    speedChanged_.push_back(std::move(observer));
   }
 
   // Timer1 ... Timer24. Throws std::out_of_range for any other number.
@@ -177,9 +180,9 @@ class Chaser {
   int pattern_ = 0;
   double speed_ = 1;
   TapTempo tapTempo_;
-  std::function<void(int)> patternChanged_;
-  std::function<void()> patternsChanged_;
-  std::function<void(double)> speedChanged_;
+  std::vector<std::function<void(int)>> patternChanged_;
+  std::vector<std::function<void()>> patternsChanged_;
+  std::vector<std::function<void(double)>> speedChanged_;
 };
 
 }  // namespace velmo::chaser

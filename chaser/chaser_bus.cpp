@@ -6,11 +6,12 @@
 #include "qt/fatal_error.h"
 #include "qt/front_window.h"
 #include "qt/program_life.h"
+#include "qt/step_thread.h"
 
 namespace velmo::chaser {
 
 bool clickPattern(Chaser& chaser, int pattern) {
-  return qt::runGuarded([&] { (chaser.*Chaser::kClickOfPattern.at(pattern))(); });
+  return qt::runStepWork([&] { (chaser.*Chaser::kClickOfPattern.at(pattern))(); });
 }
 
 QString patternAction(int pattern) {
@@ -32,10 +33,19 @@ ChaserBus::ChaserBus(Chaser& chaser, QWidget& window) : chaser_(chaser) {
            [this](const QVariantList& arguments) { return start(arguments); }},
           {"Stop", "", "no arguments", [this](const QVariantList&) { return click(0); }},
       },
-      std::vector<dbus::BusProperty>{
-          {"Pattern", [this] { return QVariant(uint(chaser_.pattern())); }}},
+      std::vector<dbus::BusProperty>{{"Pattern",
+                                      [this] {
+                                        int pattern = 0;
+                                        qt::runStepWork([&] { pattern = chaser_.pattern(); });
+                                        return QVariant(uint(pattern));
+                                      }}},
       std::move(application));
-  chaser_.onPatternChanged([this](int) { object_->propertyMayHaveChanged("Pattern"); });
+  const QPointer<QObject> self(object_.get());
+  qt::runStepWork([&] {
+    chaser_.onPatternChanged([this, self](int) {
+      qt::onApplicationThread(self, [this] { object_->propertyMayHaveChanged("Pattern"); });
+    });
+  });
 }
 
 std::optional<dbus::BusError> ChaserBus::start(const QVariantList& arguments) {

@@ -25,6 +25,10 @@ LoadedPatterns loadUserPatterns(const std::string& path);
 // The same from the bytes of a file read before; path names it in reports.
 LoadedPatterns loadUserPatternsFromBytes(std::string_view bytes, const std::string& path);
 
+// The file name of the user's own patterns, in their settings folder
+// (userSettingsFolder(), system/paths.h).
+inline constexpr const char* kUserPatternFile = "patterns.ini";
+
 // Where patterns are kept: the chaser's settings file in the program
 // folder, and the file of the user's own for when that folder cannot be
 // written (as /opt/velmo of an installed chaser).
