@@ -2,6 +2,7 @@
 #include "tools/velmo/run_command.h"
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <optional>
@@ -55,6 +56,27 @@ std::variant<std::optional<unsigned>, QString> readForStatus(QDBusConnection& bu
   return std::optional<unsigned>(answer.value.toUInt());
 }
 
+// Each pattern as "<number> <name>", one a line.
+int list(QDBusConnection& bus, const PortView& view, std::ostream& out, std::ostream& err) {
+  const BusAnswer answer = readProgramProperty(bus, kChaser, view.target, "Patterns");
+  if (answer.outcome == BusAnswer::Outcome::kNotRunning) return tellNotRunning(kChaser, view, err);
+  if (answer.outcome == BusAnswer::Outcome::kFailed)
+    return tellFailed(kChaser, answer.message, err);
+  const QDBusArgument patterns = answer.value.value<QDBusArgument>();
+  patterns.beginArray();
+  while (!patterns.atEnd()) {
+    uint number = 0;
+    QString name;
+    patterns.beginStructure();
+    patterns >> number >> name;
+    patterns.endStructure();
+    out << number << ' ' << name.toStdString() << '\n';
+  }
+  patterns.endArray();
+  out << std::flush;
+  return 0;
+}
+
 int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& out,
            std::ostream& err) {
   StatusReport report{view.target, view.location.path, readRegister(view), {}, {}};
@@ -87,6 +109,12 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
       return call(bus, kChaser, view, "Start", {arguments.at(0)}, err);
     case Action::kChaserStop:
       return call(bus, kChaser, view, "Stop", {}, err);
+    case Action::kChaserList:
+      return list(bus, view, out, err);
+    case Action::kChaserSpeed:
+      return call(bus, kChaser, view, "SetSpeed", {arguments.at(0) / kSpeedUnit}, err);
+    case Action::kChaserTap:
+      return call(bus, kChaser, view, "Tap", {}, err);
     case Action::kSetLine:
       return call(bus, kSwitchPanel, view, "SetLine", {arguments.at(0), arguments.at(1) == 1}, err);
     case Action::kStatus:
