@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chaser/form1.h"
 
+#include <QCloseEvent>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QMessageBox>
 #include <QRect>
@@ -158,6 +160,13 @@ void Form1::showUserPatterns(const std::vector<Chaser::PatternEntry>& patterns) 
   const int rows = (static_cast<int>(userButtons_.size()) + 3) / 4;
   setFixedSize(qt::twipsToPixels(kClientTwips.width()),
                qt::twipsToPixels(kClientTwips.height() + rows * kRowPitch));
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  for (QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+    if (dialog->isVisible() && !dialog->close()) return event->ignore();
+  }
+  event->accept();
 }
 
 void Form1::showPatternProblems(const std::vector<std::string>& problems) {

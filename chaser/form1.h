@@ -30,6 +30,11 @@ class Form1 : public qt::Form {
   // Tells, without blocking, the patterns that were left out and why.
   void showPatternProblems(const std::vector<std::string>& problems);
 
+ protected:
+  // Closes the window's dialogs first (the editor asks about what is not
+  // saved); one that stays open keeps the window open too.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void addButtons();
   void addTempoControls();
