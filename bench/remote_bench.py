@@ -13,10 +13,13 @@ import sys
 import threading
 import time
 
-SAMPLES = 300
+SAMPLES = 320  # 20 times on and off round the lines: each run ends with all off
+PACE = 0.01  # s between commands; they go round the eight lines, each well within its limit
 RATE = 500  # requests a second, in all
 SECONDS = 10
-CLIENTS = 4  # connections of the sustained load, each on a line of its own
+CLIENTS = 4  # connections of the sustained load
+COMMAND_EVERY = 5  # of its requests, one in five switches a line; the others read the state
+LINES = 8
 
 
 class Trace:
@@ -56,6 +59,12 @@ class Remote:
         connection.request("PUT", f"/api/v1/lines/{line}", json.dumps({"on": on}),
                            {"Authorization": "Bearer " + self.token,
                             "Content-Type": "application/json"})
+        reply = connection.getresponse()
+        reply.read()
+        return reply.status
+
+    def get_state(self, connection):
+        connection.request("GET", "/api/v1/state", headers={"Authorization": "Bearer " + self.token})
         reply = connection.getresponse()
         reply.read()
         return reply.status
@@ -100,17 +109,21 @@ def percentile(values, fraction):
 
 
 def latency(name, trace, send):
+    """send(line, on) for SAMPLES commands, PACE apart, round the lines."""
     spans = []
     for i in range(SAMPLES):
         trace.writes()
+        time.sleep(PACE)
         start = time.monotonic_ns()
-        send(i % 2 == 0)
+        send(i % LINES + 1, (i // LINES) % 2 == 0)
         spans.append((trace.next_write() - start) / 1e6)
     print(f"{name:14} p50 {percentile(spans, 0.5):6.3f} ms  p99 {percentile(spans, 0.99):6.3f} ms"
           f"  ({SAMPLES} commands)")
 
 
-def client_load(remote, line, count, start, results):
+def client_load(remote, client, count, start, results):
+    """Client number client's share of the load: its commands take the lines
+    client and client + CLIENTS by turns."""
     connection = remote.http()
     interval = CLIENTS / RATE
     for i in range(count):
@@ -118,8 +131,13 @@ def client_load(remote, line, count, start, results):
         if pause > 0:
             time.sleep(pause)
         sent = time.monotonic()
+        command = i // COMMAND_EVERY
         try:
-            status = remote.put_line(connection, line, i % 2 == 0)
+            if i % COMMAND_EVERY:
+                status = remote.get_state(connection)
+            else:
+                line = client + CLIENTS * (command % 2)
+                status = remote.put_line(connection, line, (command // 2) % 2 == 0)
         except (OSError, http.client.HTTPException):
             status = 0
             connection = remote.http()
@@ -130,8 +148,8 @@ def sustained(remote, trace):
     per_client = RATE * SECONDS // CLIENTS
     results = []
     start = time.monotonic() + 0.1
-    threads = [threading.Thread(target=client_load, args=(remote, line, per_client, start, results))
-               for line in range(1, CLIENTS + 1)]
+    threads = [threading.Thread(target=client_load, args=(remote, client, per_client, start, results))
+               for client in range(1, CLIENTS + 1)]
     trace.writes()
     for thread in threads:
         thread.start()
@@ -143,21 +161,23 @@ def sustained(remote, trace):
     answered = sum(1 for status, _ in results if status == 200)
     answer_ms = [ms for _, ms in results]
     sent = per_client * CLIENTS
+    commands = CLIENTS * -(-per_client // COMMAND_EVERY)
     print(f"sustained      {sent} requests in {took:.2f} s ({sent / took:.0f}/s) on {CLIENTS} "
-          f"connections: {answered} answered 200, {written} port writes, "
-          f"{sent - min(answered, written)} lost; answer p50 {percentile(answer_ms, 0.5):.3f} ms, "
-          f"p99 {percentile(answer_ms, 0.99):.3f} ms")
+          f"connections, {commands} of them commands: {answered} answered 200, {written} port "
+          f"writes, {sent - answered + max(0, commands - written)} lost; answer p50 "
+          f"{percentile(answer_ms, 0.5):.3f} ms, p99 {percentile(answer_ms, 0.99):.3f} ms")
 
 
 def main(url, token, osc_port, trace_path):
     remote = Remote(url, token, int(osc_port))
     trace = Trace(trace_path)
     connection = remote.http()
-    latency("HTTP", trace, lambda on: remote.put_line(connection, 1, on))
+    latency("HTTP", trace, lambda line, on: remote.put_line(connection, line, on))
     channel = remote.push_channel()
-    latency("push channel", trace, lambda on: remote.push_send(channel, {"line": 1, "on": on}))
+    latency("push channel", trace,
+            lambda line, on: remote.push_send(channel, {"line": line, "on": on}))
     osc = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    latency("OSC", trace, lambda on: remote.osc_line(osc, 1, on))
+    latency("OSC", trace, lambda line, on: remote.osc_line(osc, line, on))
     sustained(remote, trace)
 
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <variant>
 
+#include "ini/file_byte_source.h"
 #include "ini/profile_reader.h"
 #include "ini/profile_search.h"
 #include "ini/settings.h"
@@ -32,12 +33,12 @@ bool mayReplace(const std::string& path) {
 
 using ValueReader = std::function<std::string(const std::string& section, const char* key)>;
 
-LoadedPatterns load(const std::vector<std::string>& sectionNames, const ValueReader& read,
+LoadedPatterns load(const std::vector<ProfileSection>& sections, const ValueReader& read,
                     const std::string& path) {
   LoadedPatterns loaded{path, {}, {}, {}};
   std::vector<int> numbers;
-  for (const std::string& name : sectionNames) {
-    if (const int number = userPatternNumberOf(name)) numbers.push_back(number);
+  for (const ProfileSection& section : sections) {
+    if (const int number = userPatternNumberOf(section.name)) numbers.push_back(number);
   }
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
@@ -60,8 +61,9 @@ LoadedPatterns load(const std::vector<std::string>& sectionNames, const ValueRea
 }  // namespace
 
 LoadedPatterns loadUserPatterns(const std::string& path) {
+  const auto file = FileByteSource::open(path);
   return load(
-      ReadIniSectionNames(path),
+      file ? listProfileSections(*file) : std::vector<ProfileSection>{},
       [&](const std::string& section, const char* key) {
         return GetPrivateProfileString(section, key, "", kValueBufferSize, path);
       },
@@ -69,9 +71,8 @@ LoadedPatterns loadUserPatterns(const std::string& path) {
 }
 
 LoadedPatterns loadUserPatternsFromBytes(std::string_view bytes, const std::string& path) {
-  MemoryByteSource source(bytes);
   return load(
-      profileSectionNames(source),
+      profileSectionsFromBytes(bytes),
       [&](const std::string& section, const char* key) {
         return profileStringFromBytes(bytes, section, key, "", kValueBufferSize);
       },

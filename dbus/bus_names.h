@@ -17,6 +17,8 @@ inline constexpr BusAddress kChaserBus{"org.velmo.Chaser", "/org/velmo/Chaser",
                                        "org.velmo.Chaser1"};
 inline constexpr BusAddress kSwitchPanelBus{"org.velmo.SwitchPanel", "/org/velmo/SwitchPanel",
                                             "org.velmo.SwitchPanel1"};
+inline constexpr BusAddress kRemoteBus{"org.velmo.Remote", "/org/velmo/Remote",
+                                       "org.velmo.Remote1"};
 
 // The error name of a call whose arguments are out of range or of the wrong
 // types; its message says what is valid.

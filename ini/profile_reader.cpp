@@ -36,4 +36,9 @@ std::string profileStringFromBytes(std::string_view fileBytes, std::string_view 
   return fitToBuffer(findProfileValue(source, section, key), defaultValue, bufferSize);
 }
 
+std::vector<ProfileSection> profileSectionsFromBytes(std::string_view fileBytes) {
+  MemoryByteSource source(fileBytes);
+  return listProfileSections(source);
+}
+
 }  // namespace velmo

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "ini/profile_search.h"
 
 namespace velmo {
 
@@ -55,5 +58,9 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 std::string profileStringFromBytes(std::string_view fileBytes, std::string_view section,
                                    std::string_view key, std::string_view defaultValue,
                                    std::size_t bufferSize);
+
+// The sections of file content held in memory, with their keys, by the same
+// rules (see listProfileSections).
+std::vector<ProfileSection> profileSectionsFromBytes(std::string_view fileBytes);
 
 }  // namespace velmo

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <set>
 
 #include "ini/profile_text_source.h"
 #include "ini/text_encoding.h"
@@ -53,6 +53,7 @@ class FoldedName {
   }
 
   bool empty() const { return folded_.empty(); }
+  const std::u32string& folded() const { return folded_; }
 
   // True when the name from the file, decoded under encoding, is this name
   // in any case.
@@ -107,13 +108,17 @@ struct Line {
 // kMaxKeptLineBytes of any line.
 class ProfileScanner {
  public:
-  // allUtf8: the input is known to be well-formed UTF-8 throughout. With
-  // sectionNames, every section header's name is added to it instead, and
-  // nothing is looked for.
-  ProfileScanner(const FoldedName& section, const FoldedName& key, bool allUtf8,
-                 std::vector<std::string>* sectionNames = nullptr)
-      : section_(section), key_(key), allUtf8_(allUtf8), sectionNames_(sectionNames) {
+  // allUtf8: the input is known to be well-formed UTF-8 throughout.
+  ProfileScanner(const FoldedName& section, const FoldedName& key, bool allUtf8)
+      : section_(section), key_(key), allUtf8_(allUtf8) {
     line_.reserve(kMaxKeptLineBytes);
+  }
+
+  // Lists the sections and their keys into listing instead of looking for
+  // one value.
+  ProfileScanner(std::vector<ProfileSection>& listing, bool allUtf8)
+      : ProfileScanner(kNoName, kNoName, allUtf8) {
+    listing_ = &listing;
   }
 
   // Takes the next piece of input; returns false once the answer is known.
@@ -194,14 +199,14 @@ class ProfileScanner {
   void onBracketLine(std::string_view afterBracket, const Line& line) {
     const auto close = line.tailHasBracket ? afterBracket.size() : afterBracket.rfind(']');
     if (close == std::string_view::npos) return;
-    if (place_ == Place::WantedSection) {
+    if (place_ == Place::WantedSection && !listing_) {
       done_ = true;  // only the first section of that name counts
       return;
     }
     const std::string_view name = afterBracket.substr(0, close);
     const bool nameEndsInKept = !line.tailHasBracket || hasNul(name);
-    if (sectionNames_) {
-      if (nameEndsInKept) sectionNames_->push_back(toUtf8(trimmedName(name), line.encoding));
+    if (listing_) {
+      listSection(nameEndsInKept ? trimmedName(name) : std::string_view(), line.encoding);
       return;
     }
     place_ = nameEndsInKept && section_.matches(trimmedName(name), line.encoding)
@@ -216,6 +221,11 @@ class ProfileScanner {
     const std::string_view name = text.substr(0, equals);
     const bool nameEndsInKept =
         equals != std::string_view::npos || hasNul(name) || !line.tailHasText;
+    if (listing_) {
+      if (nameEndsInKept && !trimmedName(name).empty())
+        listing_->back().keys.push_back(toUtf8(trimmedName(name), line.encoding));
+      return;
+    }
     if (!nameEndsInKept || !key_.matches(trimmedName(name), line.encoding)) return;
     result_ = equals == std::string_view::npos ? "" : valueOf(text.substr(equals + 1), line);
     done_ = true;
@@ -237,10 +247,24 @@ class ProfileScanner {
     return toUtf8(raw, line.encoding);
   }
 
+  // A section of the listing: its keys are listed when it is the first of
+  // its name, as only that one is ever searched.
+  void listSection(std::string_view name, TextEncoding encoding) {
+    place_ = Place::OtherSection;
+    if (name.empty()) return;
+    const std::string utf8 = toUtf8(name, encoding);
+    if (!listedNames_.insert(FoldedName(utf8).folded()).second) return;
+    listing_->push_back({utf8, {}});
+    place_ = Place::WantedSection;
+  }
+
+  static inline const FoldedName kNoName{""};
+
   const FoldedName& section_;
   const FoldedName& key_;
+  std::vector<ProfileSection>* listing_ = nullptr;
+  std::set<std::u32string> listedNames_;
   const bool allUtf8_;
-  std::vector<std::string>* sectionNames_;
   Place place_ = Place::BeforeFirstSection;
   std::string line_;
   Utf8Validator utf8_;  // of the whole line so far
@@ -254,6 +278,17 @@ class ProfileScanner {
 };
 
 }  // namespace
+
+std::vector<ProfileSection> listProfileSections(ByteSource& source) {
+  std::vector<ProfileSection> listing;
+  ProfileTextSource text(source);
+  std::string_view piece = text.next();
+  ProfileScanner scanner(listing, text.allUtf8());
+  for (; !piece.empty(); piece = text.next()) scanner.feed(piece);
+  if (text.failed()) return {};
+  scanner.finish();
+  return listing;
+}
 
 std::optional<std::string> findProfileValue(ByteSource& source, std::string_view section,
                                             std::string_view key) {
@@ -269,18 +304,6 @@ std::optional<std::string> findProfileValue(ByteSource& source, std::string_view
   if (text.failed()) return std::nullopt;
   scanner.finish();
   return scanner.result();
-}
-
-std::vector<std::string> profileSectionNames(ByteSource& source) {
-  const FoldedName none("");
-  std::vector<std::string> names;
-  ProfileTextSource text(source);
-  std::string_view piece = text.next();
-  ProfileScanner scanner(none, none, text.allUtf8(), &names);
-  for (; !piece.empty(); piece = text.next()) scanner.feed(piece);
-  if (text.failed()) return {};
-  scanner.finish();
-  return names;
 }
 
 }  // namespace velmo

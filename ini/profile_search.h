@@ -60,9 +60,18 @@ inline constexpr std::size_t kMaxKeptLineBytes = 64 * 1024;
 std::optional<std::string> findProfileValue(ByteSource& source, std::string_view section,
                                             std::string_view key);
 
-// The names of the source's section headers as UTF-8, blanks around them
-// removed, in file order and as often as they stand there; those that do not
-// end within a line's kept prefix are left out. Empty when the source fails.
-std::vector<std::string> profileSectionNames(ByteSource& source);
+// A section of a settings file as lookups see it: its name, as UTF-8 and
+// spelt as its first header has it, and the names of its keys in file order.
+struct ProfileSection {
+  std::string name;
+  std::vector<std::string> keys;
+};
+
+// The sections of the source by the profile rules, in the order they first
+// appear, each name once whatever its case, with the keys of the first
+// section of that name (the one lookups search); empty when the source
+// fails. Memory grows with the number of sections and keys, not with the
+// rest of the input.
+std::vector<ProfileSection> listProfileSections(ByteSource& source);
 
 }  // namespace velmo

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ini/settings.h"
 
-#include "ini/file_byte_source.h"
 #include "ini/profile_reader.h"
-#include "ini/profile_search.h"
 
 namespace velmo {
 namespace {
@@ -20,11 +18,6 @@ std::string IniPath(const std::string& folder, const std::string& fileName) {
 std::string ReadIniString(const std::string& section, const std::string& key,
                           const std::string& path) {
   return GetPrivateProfileString(section, key, "", kValueBufferSize, path);
-}
-
-std::vector<std::string> ReadIniSectionNames(const std::string& path) {
-  const auto source = FileByteSource::open(path);
-  return source ? profileSectionNames(*source) : std::vector<std::string>{};
 }
 
 }  // namespace velmo

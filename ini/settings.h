@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace velmo {
 
@@ -16,10 +15,6 @@ std::string IniPath(const std::string& folder, const std::string& fileName);
 // file afresh on every call and never raises an error.
 std::string ReadIniString(const std::string& section, const std::string& key,
                           const std::string& path);
-
-// The section names of the settings file at path, as profileSectionNames
-// gives them (profile_search.h); none when the file is missing.
-std::vector<std::string> ReadIniSectionNames(const std::string& path);
 
 // A settings lookup with ReadIniString's contract; the programs take one so
 // tests can watch or replace their reads.

@@ -14,11 +14,15 @@
 namespace velmo::port {
 namespace {
 
-// Opens path for appending. A named pipe that no program reads fails at once
-// (ENXIO) instead of holding up the program until a reader comes; once open,
-// writes wait for the reader as usual.
+// Opens path for appending, creating it for the user alone: a show's record
+// is nobody else's business. A symbolic link is refused (ELOOP), so a link
+// planted where the trace goes cannot make the program append to a file it
+// points at. A named pipe that no program reads fails at once (ENXIO)
+// instead of holding up the program until a reader comes; once open, writes
+// wait for the reader as usual.
 int openForAppending(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
   if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
@@ -26,6 +30,11 @@ int openForAppending(const std::string& path) {
 bool isNamedPipe(const std::string& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+bool isSymbolicLink(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 constexpr const char* kChooseAnother =
@@ -39,6 +48,11 @@ constexpr const char* kChooseAnother =
                           "reads it first, or choose " +
                           kChooseAnother);
   }
+  if (error == ELOOP && isSymbolicLink(path))
+    throw PortAccessError(start +
+                          "it is a symbolic link, which the trace never follows. Name the "
+                          "file itself, or choose " +
+                          kChooseAnother);
   throw PortAccessError(start + errnoText(error) + ". Choose " + kChooseAnother);
 }
 

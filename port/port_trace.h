@@ -18,9 +18,9 @@ class PortTrace {
  public:
   enum class Direction { kOut, kIn };
 
-  // Opens (creating with mode 0644) the trace at path. Throws
-  // PortAccessError naming the path and the reason when it cannot, at once
-  // for a named pipe that no program reads.
+  // Opens (creating with mode 0600) the trace at path, never through a
+  // symbolic link. Throws PortAccessError naming the path and the reason
+  // when it cannot, at once for a named pipe that no program reads.
   PortTrace(const std::string& path, const Clock& clock);
 
   // Appends the line for one access. Throws PortAccessError when the line

@@ -6,8 +6,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libieee1284-3-dev
-  qt6-httpserver-dev qt6-websockets-dev liblo-dev libqrencode-dev
+  qt6-base-dev libgl-dev libieee1284-3-dev libnova-dev tzdata
+  libboost-dev liblo-dev libqrencode-dev
   libola-dev ola ola-python
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon libglib2.0-bin jq

@@ -461,14 +461,14 @@ $(ola_frames "${2:-}")"
 }
 
 # start_remote [ARGS...]: velmo-remote from the program folder $WORK/remote,
-# on a port of its own choosing on loopback with --listen (so every API
-# request needs the token, kept in $WORK/config), with ARGS; waits for it to
-# print its address. Sets $REMOTE_URL (the page, without the token),
-# $REMOTE_TOKEN and, with --osc 0, $REMOTE_OSC_PORT.
+# on a port of its own choosing on loopback with --listen (its token kept in
+# $WORK/config), with ARGS; waits for it to print its address. Sets
+# $REMOTE_URL (the page, without the token), $REMOTE_TOKEN and, with
+# --osc 0, $REMOTE_OSC_PORT.
 start_remote() {
   make_program_folder "$WORK/remote" remote
   XDG_CONFIG_HOME="$WORK/config" start_program "$WORK/remote/remote" --listen 127.0.0.1:0 "$@"
-  _remote_up() { grep -qs '#token=' "$WORK/remote.out"; }
+  _remote_up() { grep -qs "^The remote's page" "$WORK/remote.out"; }
   wait_until 20 _remote_up || fail "the remote did not start: $(cat "$WORK/remote.out")"
   REMOTE_URL=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$WORK/remote.out" | head -n1)
   REMOTE_TOKEN=$(cat "$WORK/config/velmo/remote-token")

@@ -37,6 +37,7 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/bin/velmo-portmonitor -> /opt/velmo/portmonitor
 ./usr/bin/velmo-switchpanel -> /opt/velmo/switchpanel
 ./usr/lib/systemd/user/velmo-chaser.service
+./usr/lib/systemd/user/velmo-schedule.service
 ./usr/lib/systemd/user/velmo-switchpanel.service
 ./usr/share/applications/org.velmo.Chaser.desktop
 ./usr/share/applications/org.velmo.PortMonitor.desktop
@@ -50,6 +51,7 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/share/lintian/overrides/velmo
 ./usr/share/man/man1/velmo-chaser.1.gz
 ./usr/share/man/man1/velmo-portmonitor.1.gz
+./usr/share/man/man1/velmo-schedule.1.gz
 ./usr/share/man/man1/velmo-switchpanel.1.gz
 ./usr/share/man/man1/velmo.1.gz
 ./usr/share/velmo/Velmo.ini
@@ -59,17 +61,21 @@ for size in 16 22 24 32 48 64 128 256; do
   [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmo.png" ]] || fail "no ${size}px icon"
 done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/velmo.svg" ]] || fail "no scalable icon"
-[[ $(depends velmo) == *libqt6widgets6* && $(depends velmo) != *libola* ]] ||
+[[ $(depends velmo) == *libnova*libqt6widgets6* && $(depends velmo) != *libola* ]] ||
   fail "velmo depends on: $(depends velmo)"
 
 expect_files velmo-remote "./opt/velmo/remote
 ./usr/bin/velmo-remote -> /opt/velmo/remote
 ./usr/lib/systemd/user/velmo-remote.service
+./usr/share/applications/org.velmo.Remote.desktop
+./usr/share/dbus-1/interfaces/org.velmo.Remote1.xml
+./usr/share/dbus-1/services/org.velmo.Remote.service
 ./usr/share/doc/velmo-remote/changelog.gz
 ./usr/share/doc/velmo-remote/copyright
 ./usr/share/lintian/overrides/velmo-remote
 ./usr/share/man/man1/velmo-remote.1.gz"
-[[ $(depends velmo-remote) == "velmo (= $VELMO_VERSION), "*liblo7*libqrencode4*libqt6httpserver6* ]] ||
+[[ $(depends velmo-remote) == "velmo (= $VELMO_VERSION), "*liblo7*libqrencode4* &&
+  $(depends velmo-remote) != *httpserver* ]] ||
   fail "velmo-remote depends on: $(depends velmo-remote)"
 
 if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then

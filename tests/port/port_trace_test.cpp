@@ -40,13 +40,13 @@ TEST(PortTrace, AppendsOneLinePerAccess) {
             "81234567890123 out 888 255\n");
 }
 
-TEST(PortTrace, ANewTraceIsReadableByAll) {
+TEST(PortTrace, ANewTraceIsTheUsersAlone) {
   TempFolder temp;
   EXPECT_EQ(runInChild([&] {
               umask(022);
               FixedClock clock;
               PortTrace trace(temp / "trace", clock);
-              return modeOf(temp / "trace") == 0644 ? 0 : 1;
+              return modeOf(temp / "trace") == 0600 ? 0 : 1;
             }),
             0);
 }
@@ -79,7 +79,10 @@ TEST(PortTrace, APathThatCannotBeOpenedIsAnErrorNamingItAndTheReason) {
     std::string path;
     const char* reason;
   } rows[] = {{temp / "missing-folder/trace", "No such file or directory"},
-              {temp.path(), "Is a directory"}};
+              {temp.path(), "Is a directory"},
+              {temp / "link", "symbolic link"}};
+  writeFile(temp / "target", "");
+  ASSERT_EQ(symlink((temp / "target").c_str(), (temp / "link").c_str()), 0);
   for (const auto& row : rows) {
     MonotonicClock clock;
     try {

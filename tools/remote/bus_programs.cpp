@@ -121,11 +121,4 @@ void BusPrograms::send(const Command& command, std::function<void(const Outcome&
           });
 }
 
-BusPrograms::Outcome BusPrograms::sendAndWait(const Command& command) {
-  Outcome refusal;
-  const auto call = callFor(command, refusal);
-  if (!call) return refusal;
-  return outcomeOf(bus_.call(*call, QDBus::Block, kCallTimeoutMs), programFor(command));
-}
-
 }  // namespace velmo::remote

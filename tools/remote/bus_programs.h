@@ -46,12 +46,9 @@ class BusPrograms : public QObject {
   // another bus error.
   using Outcome = std::optional<Refusal>;
 
-  // Sends command to its program; done gets the outcome on the event loop.
+  // Sends command to its program without waiting; done gets the outcome on
+  // the event loop, within kCallTimeoutMs.
   void send(const Command& command, std::function<void(const Outcome&)> done);
-
-  // Sends command and waits for the program's answer (a local call: well
-  // under a millisecond, kCallTimeoutMs at most).
-  Outcome sendAndWait(const Command& command);
 
   static constexpr int kCallTimeoutMs = 2000;
 

@@ -10,7 +10,6 @@ namespace velmo::remote {
 namespace {
 
 constexpr unsigned kLastPattern = 3;
-constexpr unsigned kLineCount = 8;
 constexpr std::string_view kOscChaser = "/velmo/chaser";
 constexpr std::string_view kOscLinePrefix = "/velmo/line/";
 

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <variant>
 
-#include "tools/remote/request_head.h"
+#include "tools/remote/refusal.h"
 
 namespace velmo::remote {
+
+inline constexpr unsigned kLineCount = 8;
 
 // Starts chaser pattern 1 to 3, or stops it (0): what a click on "Løpelys 1"
 // to "Løpelys 3" or "Deaktiver" does.

@@ -2,6 +2,8 @@
 // velmo-remote: a web page, a JSON API and OSC that drive the chaser and the
 // switch panel through the session bus, closed to strangers. See
 // tools/remote/remote_app.h.
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <exception>
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     quitOnTerminationSignals();
     RemoteApp remote(options, QDBusConnection::sessionBus());
-    std::cout << remote.notice() << std::flush;
+    std::cout << remote.notice(isatty(STDOUT_FILENO) == 1) << std::flush;
     return app.exec();
   } catch (const std::exception& error) {
     std::cerr << "velmo-remote: " << error.what() << '\n';

@@ -53,6 +53,12 @@ QHostAddress addressToOpen(const QHostAddress& listen) {
   return QHostAddress::LocalHost;
 }
 
+// The address this computer opens the page at: the listen address, or
+// loopback when it listens everywhere.
+QHostAddress localToOpen(const QHostAddress& listen) {
+  return listensEverywhere(listen) ? QHostAddress(QHostAddress::LocalHost) : listen;
+}
+
 QDBusConnection connected(QDBusConnection bus) {
   if (!bus.isConnected()) {
     throw std::runtime_error("cannot reach the session bus (" +
@@ -68,39 +74,45 @@ QDBusConnection connected(QDBusConnection bus) {
 RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
     : options_(options),
       target_(selectPortTarget(options.portSetting)),
-      token_(options.needsToken ? loadOrMakeToken(tokenFolder()) : ""),
+      token_(loadOrMakeToken(tokenFolder())),
       feed_(watchRegister(target_)),
       programs_(connected(bus), target_.text),
-      gate_(Admission{{}, token_}),
-      http_(programs_, [this] { return state(); }),
-      handOver_(new HandOverServer),
-      listener_(gate_, RequestLimits{}, *handOver_),
-      push_(http_, programs_, [this] { return state(); }) {
-  if (!listener_.listen(options.listenAddress, options.listenPort)) {
-    throw std::runtime_error("cannot listen on " + hostText(options.listenAddress).toStdString() +
-                             ":" + std::to_string(options.listenPort) + ": " +
-                             listener_.errorString().toStdString() +
-                             " (is a remote running there already? --listen picks another)");
-  }
-  gate_ = RequestGate(Admission{ownHosts(options.listenAddress, listener_.serverPort()), token_});
-  // Qt HttpServer asks for a listening server; this one only ever gets
-  // connections handed over, so it stops listening before anything can
-  // reach it.
-  handOver_->listen(QHostAddress::LocalHost, 0);
-  http_.bind(handOver_);
-  handOver_->close();
-
+      commands_(programs_),
+      api_(
+          Admission{{}, token_}, commands_, [this] { return state(); }, http_) {
+  listen();
   if (options.oscPort) {
     osc_ = std::make_unique<OscReceiver>(
         *options.oscPort, options.oscAllowed,
-        [this](const Command& command) { programs_.send(command, [](const auto&) {}); });
+        [this](const Command& command) { commands_.run(command, [](const auto&) {}); });
   }
+  onBus_ =
+      std::make_unique<RemoteOnBus>(QString::fromStdString(localAddress() + "#token=" + token_));
+  onBus_->serveOn(bus, target_.text);
   pushSoon_.setSingleShot(true);
   pushSoon_.setInterval(0);
   connect(&pushSoon_, &QTimer::timeout, this, &RemoteApp::push);
   connect(&feed_, &RegisterFeed::changed, this, &RemoteApp::stateMayHaveChanged);
   connect(&programs_, &BusPrograms::changed, this, &RemoteApp::stateMayHaveChanged);
   pushed_ = state();
+}
+
+RemoteApp::~RemoteApp() {
+  // The server's thread calls api_: it ends before anything goes.
+  http_.stop();
+}
+
+void RemoteApp::listen() {
+  const std::string address = options_.listenAddress.toString().toStdString();
+  try {
+    http_.start(api_, address, options_.listenPort);
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error(std::string(error.what()) +
+                             " (is a remote running there already? --listen picks another)");
+  }
+  // Requests reach the gate on this thread's event loop, which runs only
+  // once the gate knows the port.
+  api_.admit(Admission{ownHosts(options_.listenAddress, http_.port()), token_});
 }
 
 RemoteState RemoteApp::state() const {
@@ -126,24 +138,32 @@ void RemoteApp::push() {
   const RemoteState now = state();
   if (now == pushed_) return;
   pushed_ = now;
-  push_.broadcast(now);
+  api_.broadcast(now);
 }
 
-std::string RemoteApp::pageAddress() const {
-  const QHostAddress open = addressToOpen(options_.listenAddress);
-  return "http://" + hostText(open).toStdString() + ":" + std::to_string(listener_.serverPort()) +
-         "/";
+std::string RemoteApp::networkAddress() const {
+  return "http://" + hostText(addressToOpen(options_.listenAddress)).toStdString() + ":" +
+         std::to_string(http_.port()) + "/";
 }
 
-std::string RemoteApp::notice() const {
+std::string RemoteApp::localAddress() const {
+  return "http://" + hostText(localToOpen(options_.listenAddress)).toStdString() + ":" +
+         std::to_string(http_.port()) + "/";
+}
+
+std::string RemoteApp::notice(bool terminal) const {
+  const std::string page = options_.network ? networkAddress() : localAddress();
+  const std::string where = options_.network ? "" : " (this computer only)";
+  const std::string file = tokenFile(tokenFolder());
   std::string text;
-  if (token_.empty()) {
-    text = "The remote's page: " + pageAddress() + " (this computer only)\n";
+  if (terminal) {
+    const std::string address = page + "#token=" + token_;
+    text = "The remote's page, with its token" + where + ": " + address + "\n" +
+           (options_.network ? terminalQr(address) : "") + "The token is kept in " + file +
+           "; delete that file to make a new one.\n";
   } else {
-    const std::string address = pageAddress() + "#token=" + token_;
-    text = "The remote's page, with its token: " + address + "\n" + terminalQr(address) +
-           "The token is kept in " + tokenFolder() +
-           "/remote-token; delete that file to make a new one.\n";
+    text = "The remote's page" + where + ": " + page + " (its token is in " + file +
+           "; velmo remote url prints the page's address with it)\n";
   }
   if (osc_) text += "OSC commands on UDP " + osc_->address().toStdString() + "\n";
   return text;

@@ -8,20 +8,21 @@
 #include <string>
 
 #include "tools/remote/bus_programs.h"
-#include "tools/remote/guarded_listener.h"
-#include "tools/remote/http_api.h"
+#include "tools/remote/command_runner.h"
+#include "tools/remote/http_server.h"
 #include "tools/remote/osc_receiver.h"
 #include "tools/remote/port_adapter.h"
-#include "tools/remote/push_channel.h"
 #include "tools/remote/register_feed.h"
+#include "tools/remote/remote_api.h"
+#include "tools/remote/remote_on_bus.h"
 #include "tools/remote/remote_options.h"
-#include "tools/remote/request_gate.h"
 
 namespace velmo::remote {
 
 // The remote, wired: the register and the programs on the bus make the
-// state; the page, the API and the push channel serve it behind the guard;
-// OSC, when asked for, drives the programs too.
+// state; the HTTP server carries the page, the API and the push channel to
+// RemoteApi; OSC, when asked for, drives the programs too, through the same
+// CommandRunner.
 class RemoteApp : public QObject {
   Q_OBJECT
 
@@ -30,28 +31,32 @@ class RemoteApp : public QObject {
   // that says what to do when the port target, the token, an address or the
   // bus cannot be had.
   RemoteApp(const RemoteOptions& options, QDBusConnection bus);
+  ~RemoteApp() override;
 
-  // What to tell the user at start: where the page is (with the token and a
-  // QR code of the address when one is needed) and where OSC is taken.
-  std::string notice() const;
+  // What to tell the user at start: where the page is, with the token and
+  // (on a network) a QR code of the address when told to a terminal, else
+  // where the token is kept; and where OSC is taken.
+  std::string notice(bool terminal) const;
 
  private:
   RemoteState state() const;
   void stateMayHaveChanged();
   void push();
-  std::string pageAddress() const;
+  void listen();
+  // The page's address for a phone on the network, or on this computer.
+  std::string networkAddress() const;
+  std::string localAddress() const;
 
   RemoteOptions options_;
   PortTarget target_;
   std::string token_;
   RegisterFeed feed_;
   BusPrograms programs_;
-  RequestGate gate_;
-  HttpApi http_;
-  HandOverServer* handOver_;  // owned by http_
-  GuardedListener listener_;
-  PushChannel push_;
+  CommandRunner commands_;
+  HttpServer http_;
+  RemoteApi api_;
   std::unique_ptr<OscReceiver> osc_;
+  std::unique_ptr<RemoteOnBus> onBus_;
   QTimer pushSoon_;
   RemoteState pushed_;
 };

@@ -26,7 +26,7 @@ void readListen(std::string_view text, RemoteOptions& options) {
     throw OptionError("--listen takes ADDR:PORT, such as 0.0.0.0:8356 or [::]:8356, not \"" +
                       std::string(text) + "\"");
   options.listenPort = portNumber(text.substr(colon + 1), kListenOption.name);
-  options.needsToken = true;
+  options.network = true;
 }
 
 Subnet subnet(std::string_view text) {

@@ -18,7 +18,7 @@ inline constexpr quint16 kDefaultHttpPort = 8356;
 struct RemoteOptions {
   QHostAddress listenAddress{QHostAddress::LocalHost};
   quint16 listenPort = kDefaultHttpPort;  // 0: one the system picks
-  bool needsToken = false;                // --listen was given
+  bool network = false;                   // --listen was given
   std::optional<quint16> oscPort;
   std::optional<Subnet> oscAllowed;
   std::string portSetting;  // --port, else VELMO_PORT

@@ -1,46 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "tools/remote/failure_limiter.h"
-#include "tools/remote/request_head.h"
+#include "tools/remote/http_exchange.h"
+#include "tools/remote/refusal.h"
+#include "tools/remote/request_target.h"
 
 namespace velmo::remote {
 
 // Who may use the remote.
 struct Admission {
-  // The Host values that name this remote, lowercase, with the port
+  // The Host values that name this remote, lowercase, each with its port
   // ("127.0.0.1:8356", "localhost:8356"). Any other Host is refused, which
   // also stops DNS rebinding.
   std::vector<std::string> ownHosts;
-  // The token every API request needs; empty when none is needed (the
-  // default listen on loopback).
+  // The token every API request needs: 32 lowercase hex digits.
   std::string token;
 };
 
-// Decides, from its head alone, whether a request may reach the server.
+// A request the gate lets through: the target the router must serve, which
+// is the one the gate checked, and whether the request carried the token.
+struct Admitted {
+  RequestTarget target;
+  bool authenticated = false;
+};
+
+// Decides what may reach the router, from the request the server parsed.
 class RequestGate {
  public:
   explicit RequestGate(Admission admission) : admission_(std::move(admission)) {}
 
-  // Refuses, in this order: a Host that is not the remote's own, an Origin
-  // other than the remote's own page and a Sec-Fetch-Site that says another
-  // site sent it (403); an Upgrade other than a WebSocket on the push channel
-  // (400); in token mode, an API request from an address blocked for wrong
-  // tokens (429) and one without the right token (401, counted against
-  // peer); a command (any method but GET and HEAD) without a JSON body
-  // (411 without Content-Length, 415 for another Content-Type).
-  std::optional<Refusal> check(const RequestHead& head, const std::string& peer,
-                               FailureLimiter::Clock::time_point now);
+  // Refuses, in this order: an HTTP version other than 1.0 and 1.1 (505);
+  // a missing or repeated Host (400) and a Host that is not the remote's own,
+  // with or without the default port 80 (403); an Origin other than the
+  // remote's own page and a Sec-Fetch-Site that says another site sent it
+  // (403); a target that parseTarget refuses (400); an Upgrade other than a
+  // WebSocket upgrade of the push channel (400); under kApiPrefix, a
+  // request without the right token (401, counted against its peer: once
+  // the peer is blocked, 429; the right token always gets in); a command
+  // (any method but GET and HEAD) without Content-Length (411) or without a
+  // JSON Content-Type (415).
+  std::variant<Admitted, Refusal> admit(const HttpRequest& request,
+                                        FailureLimiter::Clock::time_point now);
 
  private:
-  std::optional<Refusal> checkSender(const RequestHead& head) const;
-  std::optional<Refusal> checkToken(const RequestHead& head, const std::string& peer,
-                                    FailureLimiter::Clock::time_point now);
-  bool carriesToken(const RequestHead& head) const;
+  std::variant<Admitted, Refusal> admitTarget(const HttpRequest& request,
+                                              FailureLimiter::Clock::time_point now);
+  std::optional<Refusal> checkSender(const HttpRequest& request) const;
+  Refusal refuseWithoutToken(const HttpRequest& request, const RequestTarget& target,
+                             FailureLimiter::Clock::time_point now);
+  bool carriesToken(const HttpRequest& request, const RequestTarget& target) const;
 
   Admission admission_;
   FailureLimiter failures_;

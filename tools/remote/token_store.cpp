@@ -45,7 +45,7 @@ void makeFolders(const std::string& folder) {
 
 bool isToken(const std::string& text) {
   return text.size() == 2 * kTokenBytes && std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
          });
 }
 
@@ -68,6 +68,8 @@ std::string readToken(const std::string& path) {
                              " holds no token (32 hex digits): delete it, and a new "
                              "token is made");
   }
+  std::transform(token.begin(), token.end(), token.begin(),
+                 [](char c) { return c >= 'A' && c <= 'F' ? static_cast<char>(c + 32) : c; });
   return token;
 }
 
@@ -100,9 +102,13 @@ std::string tokenFolder() {
   return std::string(home) + "/.config/velmo";
 }
 
+std::string tokenFile(const std::string& folder) {
+  return folder + kFileName;
+}
+
 std::string loadOrMakeToken(const std::string& folder) {
   makeFolders(folder);
-  const std::string path = folder + kFileName;
+  const std::string path = tokenFile(folder);
   writeNewToken(path);
   return readToken(path);
 }

@@ -9,7 +9,11 @@ namespace velmo::remote {
 // ~/.config/velmo when XDG_CONFIG_HOME is unset or not an absolute path.
 std::string tokenFolder();
 
-// The token in folder/remote-token: 128 random bits as 32 hex digits, made
+// The token's file in folder.
+std::string tokenFile(const std::string& folder);
+
+// The token in folder/remote-token, in lowercase: 128 random bits as 32 hex
+// digits (of either case in the file), made
 // on first use in a file of mode 0600 (the folder made 0700 if missing) and
 // read from it afterwards. Throws std::runtime_error that says what to do
 // when the file cannot be made or read, holds no token, or may be read by

@@ -42,6 +42,9 @@ std::optional<unsigned> onOrOff(std::string_view word) {
   return std::nullopt;
 }
 
+// An operand that may be left out and is taken as text: the schedule file.
+constexpr std::string_view kFileWord = "[FILE]";
+
 constexpr Placeholder kPlaceholders[] = {
     {"PATTERN", "PATTERN must be 1 to 99", numberIn<1, 99>},
     {"SPEED", "SPEED must be 0.25 to 4", speedIn},
@@ -63,6 +66,10 @@ constexpr CommandForm kForms[] = {
     {Action::kChaserTap, {"chaser", "tap", ""}},
     {Action::kSetLine, {"line", "LINE", "STATE"}},
     {Action::kStatus, {"status", "", ""}},
+    {Action::kRemoteUrl, {"remote", "url", ""}},
+    {Action::kRemoteOpen, {"remote", "open", ""}},
+    {Action::kScheduleList, {"schedule", "list", kFileWord}},
+    {Action::kScheduleRun, {"schedule", "run", kFileWord}},
 };
 
 const Placeholder* placeholder(std::string_view word) {
@@ -84,7 +91,7 @@ std::string joined(std::span<const std::string_view> words) {
 bool beginsWithFixedWords(const CommandForm& form, std::span<const std::string_view> operands) {
   std::size_t matched = 0;
   for (const std::string_view word : form.words) {
-    if (word.empty() || placeholder(word)) return true;
+    if (word.empty() || word == kFileWord || placeholder(word)) return true;
     if (matched == operands.size() || operands[matched] != word) return false;
     ++matched;
   }
@@ -102,10 +109,14 @@ std::string unknownCommand(std::span<const std::string_view> operands) {
 // The operands read as form, whose fixed words they begin with.
 std::variant<Command, std::string> readAs(const CommandForm& form,
                                           std::span<const std::string_view> operands) {
-  Command command{form.action, {}, false};
+  Command command{form.action, {}, false, {}};
   std::size_t next = 0;
   for (const std::string_view word : form.words) {
     if (word.empty()) break;
+    if (word == kFileWord) {
+      if (next < operands.size()) command.file = operands[next++];
+      continue;
+    }
     const Placeholder* value = placeholder(word);
     if (!value) {
       ++next;

@@ -15,6 +15,10 @@ enum class Action {
   kChaserStop,
   kSetLine,
   kStatus,
+  kRemoteUrl,
+  kRemoteOpen,
+  kScheduleList,
+  kScheduleRun,
   kChaserList,
   kChaserSpeed,
   kChaserTap
@@ -29,6 +33,7 @@ struct Command {
   // off}; kChaserSpeed: {speed in thousandths, 250..4000}.
   std::vector<unsigned> arguments;
   bool json = false;  // kStatus only: one JSON object instead of text
+  std::string file;   // kScheduleList, kScheduleRun: the schedule file given, "" for the default
 };
 
 // Reads the operands of a command line ("chaser", "start", "2") and whether

@@ -6,10 +6,34 @@
 #include <iostream>
 #include <variant>
 
+#include "schedule/schedule_file.h"
 #include "tools/velmo/command.h"
 #include "tools/velmo/port_view.h"
 #include "tools/velmo/run_command.h"
+#include "tools/velmo/schedule_commands.h"
 #include "tools/velmo/usage.h"
+
+namespace {
+
+int runScheduleCommand(const velmo::cli::Command& command,
+                       const velmo::CommandLineOutcome& commandLine,
+                       const velmo::port::PortEnvironment& environment) {
+  using namespace velmo;
+  const std::string path = command.file.empty() ? schedule::defaultSchedulePath() : command.file;
+  if (path.empty()) {
+    std::cerr << "velmo: neither XDG_CONFIG_HOME nor HOME tells where the schedule is; give FILE\n";
+    return 1;
+  }
+  if (command.action == cli::Action::kScheduleRun)
+    return cli::runSchedule(path, cli::viewPort(environment), std::cout, std::cerr);
+  const auto days = commandLine.value(cli::kDaysOption.name);
+  const auto from = commandLine.value(cli::kFromOption.name);
+  return cli::listSchedule(path, from ? std::optional<std::string>(*from) : std::nullopt,
+                           days ? static_cast<unsigned>(std::stoul(std::string(*days))) : 7,
+                           std::cout, std::cerr);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   using namespace velmo;
@@ -21,6 +45,8 @@ int main(int argc, char* argv[]) {
     if (const auto port = commandLine.value(cli::kPortOption.name)) environment.port = *port;
     const auto command = std::get<cli::Command>(
         cli::readCommand(commandLine.operands, commandLine.has(cli::kJsonOption.name)));
+    if (command.action == cli::Action::kScheduleList || command.action == cli::Action::kScheduleRun)
+      return runScheduleCommand(command, commandLine, environment);
     return cli::runCommand(command, cli::viewPort(environment), std::cout, std::cerr);
   } catch (const std::exception& error) {
     std::cerr << "velmo: " << error.what() << '\n';

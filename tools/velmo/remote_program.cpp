@@ -58,11 +58,13 @@ BusAnswer callProgram(QDBusConnection& bus, const RemoteProgram& program, const 
 }
 
 BusAnswer readProgramProperty(QDBusConnection& bus, const RemoteProgram& program,
-                              const std::string& target, const QString& property) {
+                              const std::string& target, const QString& property,
+                              Activation activation) {
   QDBusMessage call = methodCall(program, target, "org.freedesktop.DBus.Properties", "Get");
   call << text(program.bus.interface) << property;
-  call.setAutoStartService(false);
-  BusAnswer answer = answerTo(bus, call, kReadTimeoutMs);
+  const bool start = activation == Activation::kWhereInstalled;
+  call.setAutoStartService(start);
+  BusAnswer answer = answerTo(bus, call, start ? kCallTimeoutMs : kReadTimeoutMs);
   answer.value = answer.value.value<QDBusVariant>().variant();
   return answer;
 }

@@ -23,6 +23,7 @@ struct RemoteProgram {
 inline constexpr RemoteProgram kChaser{dbus::kChaserBus, "the chaser", "velmo-chaser", "chaser"};
 inline constexpr RemoteProgram kSwitchPanel{dbus::kSwitchPanelBus, "the switch panel",
                                             "velmo-switchpanel", "switchpanel"};
+inline constexpr RemoteProgram kRemote{dbus::kRemoteBus, "the remote", "velmo-remote", "remote"};
 
 // How a call to a program went.
 struct BusAnswer {
@@ -40,9 +41,12 @@ BusAnswer callProgram(QDBusConnection& bus, const RemoteProgram& program, const 
                       const QString& method, const QVariantList& arguments);
 
 // Reads a property of the program's own interface from the instance for the
-// port target. Never starts the program.
+// port target. Starts the program (D-Bus activation, where installed) only
+// when told to.
+enum class Activation { kNever, kWhereInstalled };
 BusAnswer readProgramProperty(QDBusConnection& bus, const RemoteProgram& program,
-                              const std::string& target, const QString& property);
+                              const std::string& target, const QString& property,
+                              Activation activation = Activation::kNever);
 
 // What to tell when the program does not run for the port target, with how
 // to start it from the command line: "the chaser is not running for the

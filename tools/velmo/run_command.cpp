@@ -8,6 +8,7 @@
 #include <optional>
 #include <variant>
 
+#include "tools/velmo/page_opener.h"
 #include "tools/velmo/remote_program.h"
 #include "tools/velmo/status_report.h"
 
@@ -94,6 +95,25 @@ int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& 
   return tellNotRunning(kSwitchPanel, view, err);
 }
 
+// The remote's page with its token, from the remote itself: the session
+// bus admits only the user.
+int remotePage(QDBusConnection& bus, const PortView& view, bool open, std::ostream& out,
+               std::ostream& err) {
+  const BusAnswer answer =
+      readProgramProperty(bus, kRemote, view.target, "PageAddress", Activation::kWhereInstalled);
+  if (answer.outcome == BusAnswer::Outcome::kNotRunning) return tellNotRunning(kRemote, view, err);
+  if (answer.outcome == BusAnswer::Outcome::kFailed)
+    return tellFailed(kRemote, answer.message, err);
+  const std::string address = answer.value.toString().toStdString();
+  if (!open) {
+    out << address << '\n';
+    return 0;
+  }
+  out << std::flush;
+  err << "velmo: " << openPrivately(address) << '\n';
+  return kProblemStatus;
+}
+
 }  // namespace
 
 int runCommand(const Command& command, const PortView& view, std::ostream& out, std::ostream& err) {
@@ -119,6 +139,12 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
       return call(bus, kSwitchPanel, view, "SetLine", {arguments.at(0), arguments.at(1) == 1}, err);
     case Action::kStatus:
       return status(bus, view, command.json, out, err);
+    case Action::kRemoteUrl:
+    case Action::kRemoteOpen:
+      return remotePage(bus, view, command.action == Action::kRemoteOpen, out, err);
+    case Action::kScheduleList:
+    case Action::kScheduleRun:
+      break;  // not a call to a program: see schedule_commands.h
   }
   return kProblemStatus;
 }

@@ -17,7 +17,16 @@ inline constexpr ProgramOption kPortOption{
     "--port", "the port whose programs to drive, as VELMO_PORT names it", "TARGET", isPortSetting,
     "TARGET must be sim, sim:PATH, hw:NAME or ola:UNIVERSE[:CHANNEL][@RPCPORT]"};
 inline constexpr ProgramOption kJsonOption{"--json", "status as one JSON object, for programs"};
-inline constexpr ProgramOption kOptions[] = {kPortOption, kJsonOption};
+
+// Whether value is "YYYY-MM-DD HH:MM", a day count 1 to 366.
+bool isLocalTimeText(std::string_view value);
+bool isDayCount(std::string_view value);
+inline constexpr ProgramOption kFromOption{
+    "--from", "schedule list: from then on, not from now", "\"YYYY-MM-DD HH:MM\"", isLocalTimeText,
+    "--from takes a local date and time, \"YYYY-MM-DD HH:MM\""};
+inline constexpr ProgramOption kDaysOption{"--days", "schedule list: for N days, not 7", "N",
+                                           isDayCount, "N must be 1 to 366"};
+inline constexpr ProgramOption kOptions[] = {kPortOption, kJsonOption, kFromOption, kDaysOption};
 
 // What velmo --help says about it.
 inline constexpr ProgramUsage kUsage{
@@ -31,8 +40,14 @@ inline constexpr ProgramUsage kUsage{
     "  line LINE on|off       switch line 1 to 8, as a click on its button\n"
     "  status                 the register, the pattern, the panel's lines and\n"
     "                         which programs run (exit status 1 when neither does)\n"
+    "  remote url             the address of the remote's page, with its token\n"
+    "  remote open            that page, in the desktop's web browser\n"
+    "  schedule list [FILE]   the starts and stops of the schedule's shows\n"
+    "  schedule run [FILE]    start and stop the shows at their times; FILE is\n"
+    "                         ~/.config/velmo/schedule.ini unless given\n"
     "It drives the programs on the port that VELMO_PORT selects; an installed\n"
-    "Velmo starts a program that is not running. More in the manual page velmo(1).\n",
+    "Velmo starts a program that is not running. More in the manual pages velmo(1)\n"
+    "and velmo-schedule(1).\n",
     kOptions, "COMMAND [ARGUMENT]...", checkCommandLine};
 
 }  // namespace velmo::cli

@@ -118,7 +118,7 @@ async function follow() {
     if (reply.status === 401 || reply.status === 429) {
       const answer = await reply.json().catch(() => ({}));
       setConnection("Not allowed");
-      showProblem((answer.error || "Refused") + ". Open the address the remote printed at start.");
+      showProblem(answer.error || "The remote refused this page: it needs the remote's token.");
       return;
     }
     render(await reply.json());

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmo::remote {
+
+// A request or command that is not carried out: the HTTP status and a
+// message for people that says what is wrong.
+struct Refusal {
+  int status;
+  std::string message;
+
+  bool operator==(const Refusal&) const = default;
+};
+
+// {"error": message} as JSON text: the body of every refusal.
+std::string errorJson(std::string_view message);
+
+}  // namespace velmo::remote
