@@ -9,6 +9,7 @@
 #include "chaser/pattern_file.h"
 #include "chaser/usage.h"
 #include "dbus/program_bus.h"
+#include "dbus/programs.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/port_notice_relay.h"
@@ -33,7 +34,7 @@ chaser::PatternPlaces patternPlaces() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const qt::ProgramStart start(argc, argv, chaser::kUsage, dbus::kChaserBus.service);
+  const qt::ProgramStart start(argc, argv, chaser::kUsage, dbus::kChaser.service);
   if (start.exitStatus()) return *start.exitStatus();
 
   // Declared in the order they are made, so they go in the reverse order;
@@ -63,7 +64,7 @@ int main(int argc, char* argv[]) {
     const auto option = start.commandLine().value(chaser::kPatternOption.name);
     const int pattern = option ? *option->data() - '0' : 0;
     const QString action = pattern ? chaser::patternAction(pattern) : "";
-    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaserBus, port->target(), action)) {
+    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaser, port->target(), action)) {
       return nullptr;
     }
     qt::closeOnTerminationSignals(*window);
