@@ -59,6 +59,26 @@ std::variant<bool, QString> readInto(const QDBusAbstractInterface& proxy,
   return reply.error().message();
 }
 
+// Each pattern as "<number> <name>", one a line. Never starts the chaser.
+int list(const dbus::ChaserProxy& chaser, const PortView& view, std::ostream& out,
+         std::ostream& err) {
+  dbus::registerChaserTypes();
+  QDBusPendingReply<QVariantMap> reply = dbus::readProperties(chaser, dbus::Activation::kNever);
+  reply.waitForFinished();
+  if (reply.isError()) {
+    if (dbus::failureOf(reply.error()) == dbus::CallFailure::kNotRunning) {
+      return tellNotRunning(dbus::kChaser, view, err);
+    }
+    return tellFailed(dbus::kChaser, reply.error().message(), err);
+  }
+  for (const dbus::PatternEntry& entry :
+       qdbus_cast<dbus::PatternEntries>(reply.value().value("Patterns"))) {
+    out << entry.number << ' ' << entry.name.toStdString() << '\n';
+  }
+  out << std::flush;
+  return 0;
+}
+
 int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& out,
            std::ostream& err) {
   StatusReport report{view.target, view.location.path, readRegister(view), {}, {}};
@@ -121,6 +141,12 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
       return finish(dbus::kChaser, view, chaser()->Start(arguments.at(0)), err);
     case Action::kChaserStop:
       return finish(dbus::kChaser, view, chaser()->Stop(), err);
+    case Action::kChaserList:
+      return list(*chaser(), view, out, err);
+    case Action::kChaserSpeed:
+      return finish(dbus::kChaser, view, chaser()->SetSpeed(arguments.at(0) / kSpeedUnit), err);
+    case Action::kChaserTap:
+      return finish(dbus::kChaser, view, chaser()->Tap(), err);
     case Action::kSetLine:
       return finish(
           dbus::kSwitchPanel, view,
