@@ -11,7 +11,7 @@
 #include <variant>
 
 #include "port/data_register.h"
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 
 namespace velmo::port {
 

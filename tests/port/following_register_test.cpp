@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/following_register.h"
+#include "port/backends/following_register.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "port/away_marker.h"
+#include "port/register/away_marker.h"
 #include "system/temp_folder.h"
 
 namespace velmo::port {

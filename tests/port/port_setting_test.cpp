@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "system/temp_folder.h"
 
 namespace velmo::port {

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "port/port_setting.h"
-#include "port/register_watcher.h"
+#include "port/register/register_watcher.h"
 #include "qt/fatal_error.h"
 #include "qt/program_life.h"
 #include "tools/portmonitor/monitor_window.h"

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "port/register_watcher.h"
+#include "port/register/register_watcher.h"
 
 namespace velmo::portmonitor {
 

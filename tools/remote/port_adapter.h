@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "port/register_watcher.h"
+#include "port/register/register_watcher.h"
 
 namespace velmo::remote {
 

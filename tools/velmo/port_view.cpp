@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/velmo/port_view.h"
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 
 namespace velmo::cli {
 

@@ -8,12 +8,12 @@
 #include <optional>
 #include <thread>
 
+#include "port/backends/output_lines.h"
+#include "port/backends/output_presence.h"
 #include "port/data_register.h"
-#include "port/output_lines.h"
-#include "port/output_presence.h"
 #include "port/port_notices.h"
-#include "port/register_watcher.h"
-#include "port/simulated_register.h"
+#include "port/register/register_watcher.h"
+#include "port/register/simulated_register.h"
 #include "system/file_descriptor.h"
 
 namespace velmo::port {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/output_presence.h"
+#include "port/backends/output_presence.h"
 
 #include <cstdio>
 
-#include "port/away_marker.h"
+#include "port/register/away_marker.h"
 
 namespace velmo::port {
 namespace {

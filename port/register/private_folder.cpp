@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/private_folder.h"
+#include "port/register/private_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

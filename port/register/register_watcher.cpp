@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/register_watcher.h"
+#include "port/register/register_watcher.h"
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <utility>
 
-#include "port/away_marker.h"
-#include "port/private_folder.h"
-#include "port/simulated_register.h"
+#include "port/register/away_marker.h"
+#include "port/register/private_folder.h"
+#include "port/register/simulated_register.h"
 #include "system/errno_text.h"
 #include "system/paths.h"
 

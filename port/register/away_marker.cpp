@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/away_marker.h"
+#include "port/register/away_marker.h"
 
 #include <dirent.h>
 #include <fcntl.h>

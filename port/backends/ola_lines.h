@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "port/output_lines.h"
+#include "port/backends/output_lines.h"
 #include "port/port_setting.h"
 
 struct OlaPortSender;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -12,8 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "port/port_setting.h"
-#include "port/private_folder.h"
+#include "port/register/private_folder.h"
 #include "system/errno_text.h"
 #include "system/paths.h"
 
@@ -60,32 +59,6 @@ constexpr const char* kChooseAnother = "choose another register with VELMO_PORT=
                         " exists and that you may write there, or " + kChooseAnother + ".");
 }
 
-std::optional<PortSetting> parseSimulated(std::optional<std::string_view> path,
-                                          const PortEnvironment& environment) {
-  if (!path) {
-    return SimulatedSetting{{defaultRegisterPath(environment), RegisterLocation::Folder::kPrivate}};
-  }
-  if (path->empty()) return std::nullopt;
-  // The default register by its path is the default register.
-  if (*path == defaultRegisterPath(environment)) return parseSimulated(std::nullopt, environment);
-  return SimulatedSetting{{std::string(*path), RegisterLocation::Folder::kExisting}};
-}
-
-std::unique_ptr<DataRegister> makeSimulated(const PortSetting& setting) {
-  return std::make_unique<SimulatedRegister>(std::get<SimulatedSetting>(setting).location);
-}
-
-std::string simulatedHelp(const PortEnvironment& environment) {
-  return "unset, empty or \"sim\" for the simulated register " + defaultRegisterPath(environment) +
-         "; \"sim:PATH\" for a simulated register in the file PATH";
-}
-
-std::string simulatedName(const PortSetting& setting) {
-  const RegisterLocation& location = std::get<SimulatedSetting>(setting).location;
-  if (location.folder == RegisterLocation::Folder::kPrivate) return "";
-  return "sim:" + absolutePath(location.path);
-}
-
 void requireRegularFile(const FileDescriptor& file, const std::string& path) {
   struct stat status {};
   if (fstat(file.get(), &status) != 0) failOpening(path, errno);
@@ -93,9 +66,6 @@ void requireRegularFile(const FileDescriptor& file, const std::string& path) {
 }
 
 }  // namespace
-
-constinit const Backend kSimulatedBackend{"sim", parseSimulated, makeSimulated, simulatedHelp,
-                                          simulatedName};
 
 SimulatedRegister::SimulatedRegister(RegisterLocation location) : location_(std::move(location)) {}
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "system/file_descriptor.h"
 
 namespace velmo::port {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/ola/ola_connection.h"
+#include "port/backends/ola/ola_connection.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/following_register.h"
+#include "port/backends/following_register.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -11,7 +11,7 @@
 #include <functional>
 #include <utility>
 
-#include "port/reconnect_delay.h"
+#include "port/backends/reconnect_delay.h"
 #include "system/errno_text.h"
 
 namespace velmo::port {

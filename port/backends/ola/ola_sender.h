@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "port/ola/ola_connection.h"
+#include "port/backends/ola/ola_connection.h"
 
 namespace velmo::port {
 

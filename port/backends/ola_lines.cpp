@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/ola_lines.h"
+#include "port/backends/ola_lines.h"
 
 #include <dlfcn.h>
 
@@ -7,8 +7,8 @@
 #include <chrono>
 #include <limits>
 
-#include "port/following_register.h"
-#include "port/ola/ola_module.h"
+#include "port/backends/following_register.h"
+#include "port/backends/ola/ola_module.h"
 #include "port/port_notices.h"
 #include "system/paths.h"
 #include "system/shared_object.h"

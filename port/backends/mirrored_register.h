@@ -5,9 +5,9 @@
 #include <memory>
 #include <utility>
 
+#include "port/backends/output_lines.h"
 #include "port/data_register.h"
-#include "port/output_lines.h"
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 
 namespace velmo::port {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/ola/ola_sender.h"
+#include "port/backends/ola/ola_sender.h"
 
 #include <algorithm>
 #include <vector>

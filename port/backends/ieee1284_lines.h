@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "port/output_lines.h"
+#include "port/backends/output_lines.h"
 
 struct parport;
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/ieee1284_lines.h"
+#include "port/backends/ieee1284_lines.h"
 
 #include <ieee1284.h>
 
 #include <cerrno>
 
-#include "port/mirrored_register.h"
+#include "port/backends/mirrored_register.h"
 #include "port/port_setting.h"
 #include "system/errno_text.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The C entries of libvelmoport-ola.so. Everything else in the module is
 // hidden, and no exception leaves it.
-#include "port/ola/ola_module.h"
+#include "port/backends/ola/ola_module.h"
 
-#include "port/ola/ola_sender.h"
+#include "port/backends/ola/ola_sender.h"
 #include "system/guarded_entry.h"
 
 struct OlaPortSender {
