@@ -67,10 +67,10 @@ QDBusConnection connected(QDBusConnection bus) {
 
 RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
     : options_(options),
-      target_(selectPortTarget(options.portSetting)),
+      target_(port::viewPort(options.portSetting)),
       token_(options.needsToken ? loadOrMakeToken(tokenFolder()) : ""),
-      feed_(watchRegister(target_)),
-      programs_(connected(bus), target_.text),
+      feed_(port::watchRegister(target_)),
+      programs_(connected(bus), target_.target),
       gate_(Admission{{}, token_}),
       http_(programs_, [this] { return state(); }),
       handOver_(new HandOverServer),

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "port/port_view.h"
 #include "tools/remote/bus_programs.h"
 #include "tools/remote/guarded_listener.h"
 #include "tools/remote/http_api.h"
 #include "tools/remote/osc_receiver.h"
-#include "tools/remote/port_adapter.h"
 #include "tools/remote/push_channel.h"
 #include "tools/remote/register_feed.h"
 #include "tools/remote/remote_options.h"
@@ -42,7 +42,7 @@ class RemoteApp : public QObject {
   std::string pageAddress() const;
 
   RemoteOptions options_;
-  PortTarget target_;
+  port::PortView target_;
   std::string token_;
   RegisterFeed feed_;
   BusPrograms programs_;

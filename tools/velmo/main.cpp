@@ -6,8 +6,8 @@
 #include <iostream>
 #include <variant>
 
+#include "port/port_view.h"
 #include "tools/velmo/command.h"
-#include "tools/velmo/port_view.h"
 #include "tools/velmo/run_command.h"
 #include "tools/velmo/usage.h"
 
@@ -17,11 +17,12 @@ int main(int argc, char* argv[]) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   QCoreApplication application(argc, argv);
   try {
-    port::PortEnvironment environment = port::PortEnvironment::current();
-    if (const auto port = commandLine.value(cli::kPortOption.name)) environment.port = *port;
+    const auto port = commandLine.value(cli::kPortOption.name);
     const auto command = std::get<cli::Command>(
         cli::readCommand(commandLine.operands, commandLine.has(cli::kJsonOption.name)));
-    return cli::runCommand(command, cli::viewPort(environment), std::cout, std::cerr);
+    return cli::runCommand(
+        command, port::viewPort(port ? std::string(*port) : port::environmentPortSetting()),
+        std::cout, std::cerr);
   } catch (const std::exception& error) {
     std::cerr << "velmo: " << error.what() << '\n';
     return 1;

@@ -19,7 +19,7 @@ std::string programFolder() {
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
-int tellNotRunning(const RemoteProgram& program, const PortView& view, std::ostream& err) {
+int tellNotRunning(const RemoteProgram& program, const port::PortView& view, std::ostream& err) {
   err << "velmo: " << notRunningMessage(program, view.target, programFolder()) << '\n';
   return kProblemStatus;
 }
@@ -29,7 +29,7 @@ int tellFailed(const RemoteProgram& program, const QString& message, std::ostrea
   return kProblemStatus;
 }
 
-int call(QDBusConnection& bus, const RemoteProgram& program, const PortView& view,
+int call(QDBusConnection& bus, const RemoteProgram& program, const port::PortView& view,
          const QString& method, const QVariantList& arguments, std::ostream& err) {
   const BusAnswer answer = callProgram(bus, program, view.target, method, arguments);
   switch (answer.outcome) {
@@ -47,7 +47,7 @@ int call(QDBusConnection& bus, const RemoteProgram& program, const PortView& vie
 // does not run, or the message of a failed read.
 std::variant<std::optional<unsigned>, QString> readForStatus(QDBusConnection& bus,
                                                              const RemoteProgram& program,
-                                                             const PortView& view,
+                                                             const port::PortView& view,
                                                              const QString& property) {
   const BusAnswer answer = readProgramProperty(bus, program, view.target, property);
   if (answer.outcome == BusAnswer::Outcome::kFailed) return answer.message;
@@ -55,9 +55,9 @@ std::variant<std::optional<unsigned>, QString> readForStatus(QDBusConnection& bu
   return std::optional<unsigned>(answer.value.toUInt());
 }
 
-int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& out,
+int status(QDBusConnection& bus, const port::PortView& view, bool json, std::ostream& out,
            std::ostream& err) {
-  StatusReport report{view.target, view.location.path, readRegister(view), {}, {}};
+  StatusReport report{view.target, view.location.path, port::readRegister(view), {}, {}};
   const auto pattern = readForStatus(bus, kChaser, view, "Pattern");
   if (const QString* failure = std::get_if<QString>(&pattern))
     return tellFailed(kChaser, *failure, err);
@@ -74,7 +74,8 @@ int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& 
 
 }  // namespace
 
-int runCommand(const Command& command, const PortView& view, std::ostream& out, std::ostream& err) {
+int runCommand(const Command& command, const port::PortView& view, std::ostream& out,
+               std::ostream& err) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     err << "velmo: no session bus to reach the programs on ("
