@@ -39,17 +39,21 @@ std::thread startWithoutSignals(std::function<void()> body) {
 
 }  // namespace
 
+// Takes the lock only once the watcher has made the register's folder.
 FollowingRegister::FollowingRegister(std::unique_ptr<OutputLines> lines,
-                                     const RegisterLocation& location,
-                                     std::chrono::milliseconds refresh, PortNotices& notices)
+                                     const RegisterLocation& location, Following following,
+                                     PortNotices& notices)
     : register_(location),
       lines_(std::move(lines)),
-      refresh_(refresh),
+      following_(following),
+      notices_(notices),
       watcher_(location),
+      driverLock_(following.soleDriver ? std::make_unique<DriverLock>(location.path) : nullptr),
+      driving_(!driverLock_ || driverLock_->hold()),
       presence_(location.path, notices),
       wakeUp_(makeWakeEvent()) {
   try {
-    lines_->check();
+    if (driving_) checkLines();
   } catch (const OutputAwayError& away) {
     noteAway(away);
   } catch (const PortAccessError& failure) {
@@ -65,6 +69,8 @@ FollowingRegister::~FollowingRegister() {
   }
   wake();
   thread_.join();
+  lines_.reset();
+  driverLock_.reset();
 }
 
 void FollowingRegister::writeData(std::uint8_t value) {
@@ -88,11 +94,17 @@ void FollowingRegister::wake() {
 }
 
 void FollowingRegister::follow() {
-  pollfd waits[] = {{watcher_.descriptor(), POLLIN, 0}, {wakeUp_.get(), POLLIN, 0}};
+  pollfd waits[] = {{watcher_.descriptor(), POLLIN, 0},
+                    {wakeUp_.get(), POLLIN, 0},
+                    {driverLock_ ? driverLock_->descriptor() : -1, POLLIN, 0},
+                    {lines_->reachedDescriptor(), POLLIN, 0}};
   for (;;) {
-    if (poll(waits, 2, idleTime()) < 0 && errno != EINTR) return;
+    const int ready = poll(waits, std::size(waits), idleTime());
+    if (ready < 0 && errno != EINTR) return;
+    const bool reached = ready > 0 && (waits[3].revents & POLLIN) != 0;
     std::uint64_t wakes = 0;
     [[maybe_unused]] const ssize_t taken = read(wakeUp_.get(), &wakes, sizeof wakes);
+    const bool tookOver = takeTurn();
     std::optional<std::uint8_t> byte;
     bool written = false;
     {
@@ -102,8 +114,23 @@ void FollowingRegister::follow() {
       byte = wanted_;
       written = std::exchange(unsent_, false);
     }
-    drive(byte, written);
+    if (driving_) drive(byte, written || tookOver || reached);
   }
+}
+
+bool FollowingRegister::takeTurn() {
+  if (!driverLock_) return false;
+  const bool was = std::exchange(driving_, driverLock_->hold());
+  if (was && !driving_) {
+    lines_->release();  // another process took a lock file made anew
+    sent_.reset();
+  }
+  return !was && driving_;
+}
+
+void FollowingRegister::checkLines() {
+  lines_->check();
+  if (std::string remark = lines_->takeRemark(); !remark.empty()) notices_.post(std::move(remark));
 }
 
 // Under the lock, so that the register's byte read here is never older than
@@ -115,27 +142,29 @@ void FollowingRegister::followRegister() {
   } catch (const PortAccessError&) {
     return;  // this process's own next access reports an unreadable register
   }
-  if (wanted_ && watcher_.following()) wanted_ = watcher_.byte();
+  // A sole driver drives whatever anyone wrote.
+  if ((wanted_ || (driverLock_ && driving_)) && watcher_.following()) wanted_ = watcher_.byte();
 }
 
-void FollowingRegister::drive(std::optional<std::uint8_t> byte, bool written) {
+void FollowingRegister::drive(std::optional<std::uint8_t> byte, bool due) {
   const auto now = Clock::now();
   const bool away = presence_.away();
   if (away && now < retryAt_) return;
-  const bool refreshing = !away && sent_ && now >= refreshAt_;
+  const bool checking = !away && sent_ && now >= refreshAt_;
+  const bool refreshing =
+      checking && following_.refreshByte && now >= sentAt_ + following_.checkEvery;
   // A write is sent even when its byte is what the lines hold: in LTP mode
   // another client may have changed them meanwhile.
-  const bool sending =
-      byte && (away || written || byte != sent_ || (refreshing && now >= sentAt_ + refresh_));
-  if (!away && !refreshing && !sending) return;
+  const bool sending = byte && (away || due || byte != sent_ || refreshing);
+  if (!away && !checking && !sending) return;
   try {
-    if (away || refreshing) lines_->check();
+    if (away || checking) checkLines();
     if (sending) lines_->write(*byte);
   } catch (const PortAccessError& failure) {
     noteAway(failure);
     return;
   }
-  if (away || refreshing || !sent_) refreshAt_ = now + refresh_;
+  if (away || checking || !sent_) refreshAt_ = now + following_.checkEvery;
   if (sending) {
     sent_ = byte;
     sentAt_ = now;
@@ -151,6 +180,10 @@ void FollowingRegister::noteAway(const PortAccessError& failure) {
 }
 
 int FollowingRegister::idleTime() const {
+  // Whoever waits for a sole driver's turn looks at the lock every second,
+  // should the lock file have been made anew.
+  constexpr std::chrono::milliseconds kTurnCheck{1000};
+  if (!driving_) return static_cast<int>(kTurnCheck.count());
   if (!presence_.away() && !sent_) return -1;
   const auto until = presence_.away() ? retryAt_ : refreshAt_;
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());

@@ -8,6 +8,7 @@
 #include <optional>
 #include <thread>
 
+#include "port/backends/driver_lock.h"
 #include "port/backends/output_lines.h"
 #include "port/backends/output_presence.h"
 #include "port/data_register.h"
@@ -17,6 +18,23 @@
 #include "system/file_descriptor.h"
 
 namespace velmo::port {
+
+// How the lines of each process follow the shared register.
+struct Following {
+  // How often the lines are checked while they hold a byte (for olad: its
+  // universe's merge mode is learnt again; for a board: it is still there).
+  std::chrono::milliseconds checkEvery;
+  // Whether the lines are driven again with the register's byte when nobody
+  // drove them for checkEvery, for a receiver that forgets a copy nobody
+  // refreshes (olad drops a client's frame some 2.5 s after it came).
+  bool refreshByte = false;
+  // Whether the device admits one holder. Then the processes do not each
+  // drive a copy: only the holder of the DriverLock beside the register
+  // drives the device, with the register's byte whoever wrote it, and when
+  // it ends another process takes over within a second and drives the
+  // register's byte of that moment.
+  bool soleDriver = false;
+};
 
 // A register whose lines are this process's own copy of lines that a receiver
 // merges with the copies of other processes, as olad merges the frames of
@@ -29,13 +47,13 @@ namespace velmo::port {
 //   device behind them;
 // - the thread watches the register (inotify) and, whenever another process
 //   changed it, drives this process's lines with the new byte;
-// - every refresh interval the thread checks the lines (for olad: learns
-//   the universe's merge mode) and, when they have not been driven for that
-//   long, drives them again with the register's byte, for a receiver that
-//   forgets a copy nobody refreshes (olad drops a client's frame from the
-//   merge some 2.5 s after it came, and another client's next frame would
-//   then take the lines);
+// - every checkEvery the thread checks the lines and, for a receiver that
+//   forgets (Following::refreshByte), drives them again with the
+//   register's byte when they have not been driven for that long;
 // - reads return the register.
+//
+// A device that admits one holder is driven by one process alone
+// (Following::soleDriver); the others only write the register.
 //
 // When the device cannot be reached (olad stopped or gone), the register
 // goes on as if it could, and the thread tries again after reconnectDelay,
@@ -51,13 +69,15 @@ namespace velmo::port {
 // byte of another process.
 class FollowingRegister final : public DataRegister {
  public:
-  // Follows the register at location with lines, checked first: when they
-  // cannot be reached now, the register starts without them and tells
-  // notices so. Throws PortAccessError when the register cannot be watched,
-  // or for a failure of the lines that trying again will not mend.
+  // Follows the register at location with lines, checked first (by a sole
+  // driver only when it holds the device): when they cannot be reached now,
+  // the register starts without them and tells notices so. Throws
+  // PortAccessError when the register cannot be watched, or for a failure
+  // of the lines that trying again will not mend.
   FollowingRegister(std::unique_ptr<OutputLines> lines, const RegisterLocation& location,
-                    std::chrono::milliseconds refresh, PortNotices& notices);
-  // Stops the thread; waits for a send in progress, which is bounded.
+                    Following following, PortNotices& notices);
+  // Stops the thread (waiting for a send in progress, which is bounded),
+  // then lets go of the device and only then of the driver lock.
   ~FollowingRegister() override;
   FollowingRegister(const FollowingRegister&) = delete;
   FollowingRegister& operator=(const FollowingRegister&) = delete;
@@ -71,12 +91,18 @@ class FollowingRegister final : public DataRegister {
 
   void follow();
   void wake();
+  // Whether this process drives the lines; true when it just took over the
+  // device from another.
+  bool takeTurn();
+  // Checks the lines and tells the user what they have to say about their
+  // device.
+  void checkLines();
   // Under the lock: takes another process's write as the byte to drive.
   void followRegister();
-  // Drives the lines with byte when it was written or is new to them, and
-  // checks them when a refresh or a try again is due; notes a failure as the
+  // Drives the lines with byte when it is due (written, or new to them), and
+  // checks them when a check or a try again is due; notes a failure as the
   // lines being away.
-  void drive(std::optional<std::uint8_t> byte, bool written);
+  void drive(std::optional<std::uint8_t> byte, bool due);
   void noteAway(const PortAccessError& failure);
   // Milliseconds until the thread has something to do, -1 for never.
   int idleTime() const;
@@ -90,8 +116,11 @@ class FollowingRegister final : public DataRegister {
 
   // The thread's own (and the constructor's, before it starts).
   std::unique_ptr<OutputLines> lines_;
-  std::chrono::milliseconds refresh_;
+  Following following_;
+  PortNotices& notices_;
   RegisterWatcher watcher_;
+  std::unique_ptr<DriverLock> driverLock_;  // for a sole driver
+  bool driving_ = true;
   OutputPresence presence_;
   std::optional<std::uint8_t> sent_;  // what the lines hold, as far as known
   Clock::time_point sentAt_;

@@ -136,7 +136,7 @@ std::optional<PortSetting> parseOla(std::optional<std::string_view> text,
 std::unique_ptr<DataRegister> makeOla(const PortSetting& setting) {
   const auto& ola = std::get<OlaSetting>(setting);
   return std::make_unique<FollowingRegister>(std::make_unique<OlaLines>(ola.target), ola.location,
-                                             kOlaRefresh, processNotices());
+                                             Following{kOlaRefresh, true}, processNotices());
 }
 
 std::string olaHelp(const PortEnvironment&) {

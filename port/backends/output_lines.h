@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "port/data_register.h"
 
@@ -16,7 +17,7 @@ class OutputAwayError : public PortAccessError {
 };
 
 // The eight output lines of a device: the data lines of a real parallel
-// port, or DMX channels.
+// port, DMX channels, relays or GPIO lines.
 class OutputLines {
  public:
   virtual ~OutputLines() = default;
@@ -33,6 +34,22 @@ class OutputLines {
   // away, and learns how it takes writes. Throws as write. Nothing to do for
   // a device that cannot go away.
   virtual void check() {}
+
+  // Lets go of the device, so that another process may take it; check()
+  // takes it again. What the lines do meanwhile is the device's (relays
+  // latch; GPIO lines are released).
+  virtual void release() {}
+
+  // For lines that learn by themselves that their device is reached anew
+  // (a broker connection made again): a descriptor that is readable then,
+  // until the next check(). The device's state is unknown then: it must be
+  // driven again. -1 for lines that do not learn it.
+  virtual int reachedDescriptor() const { return -1; }
+
+  // What the user should hear once about the device, after check() first
+  // reached it ("headline\ndetails", as a notice), such as lines that
+  // drive nothing on it; "" when nothing.
+  virtual std::string takeRemark() { return {}; }
 };
 
 }  // namespace velmo::port

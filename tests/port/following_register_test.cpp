@@ -67,8 +67,8 @@ class FollowingRegisterTest : public ::testing::Test {
     auto owned = std::make_unique<LoggedLines>();
     lines = owned.get();
     return std::make_unique<FollowingRegister>(
-        std::move(owned), RegisterLocation{reg, RegisterLocation::Folder::kExisting}, refresh,
-        notices);
+        std::move(owned), RegisterLocation{reg, RegisterLocation::Folder::kExisting},
+        Following{refresh, true}, notices);
   }
 
   // The next notice, waiting for it up to a bound.
