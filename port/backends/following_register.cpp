@@ -104,17 +104,25 @@ void FollowingRegister::follow() {
     const bool reached = ready > 0 && (waits[3].revents & POLLIN) != 0;
     std::uint64_t wakes = 0;
     [[maybe_unused]] const ssize_t taken = read(wakeUp_.get(), &wakes, sizeof wakes);
-    const bool tookOver = takeTurn();
     std::optional<std::uint8_t> byte;
     bool written = false;
+    bool stopping = false;
+    bool tookOver = false;
     {
       const std::lock_guard lock(mutex_);
-      if (stopping_) return;
-      followRegister();
+      stopping = stopping_;
+      if (!stopping) {
+        tookOver = takeTurn();
+        followRegister();
+      }
       byte = wanted_;
       written = std::exchange(unsent_, false);
     }
+    // The last write of a program that ends still reaches a device that is
+    // there: relays keep it.
+    if (stopping && !(written && driving_ && !presence_.away())) return;
     if (driving_) drive(byte, written || tookOver || reached);
+    if (stopping) return;
   }
 }
 

@@ -36,6 +36,10 @@ struct Following {
   bool soleDriver = false;
 };
 
+// Relay boards, GPIO lines and smart relays: one driver, checked every
+// second; they keep what they were sent.
+inline constexpr Following kRelayFollowing{std::chrono::seconds(1), false, true};
+
 // A register whose lines are this process's own copy of lines that a receiver
 // merges with the copies of other processes, as olad merges the frames of
 // its clients: a stale copy of one process could outweigh the latest write
@@ -76,8 +80,9 @@ class FollowingRegister final : public DataRegister {
   // of the lines that trying again will not mend.
   FollowingRegister(std::unique_ptr<OutputLines> lines, const RegisterLocation& location,
                     Following following, PortNotices& notices);
-  // Stops the thread (waiting for a send in progress, which is bounded),
-  // then lets go of the device and only then of the driver lock.
+  // Stops the thread once it has sent a write it had not taken yet, if the
+  // device is there (each send is bounded), then lets go of the device and
+  // only then of the driver lock.
   ~FollowingRegister() override;
   FollowingRegister(const FollowingRegister&) = delete;
   FollowingRegister& operator=(const FollowingRegister&) = delete;

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "port/backends/ola_lines.h"
 
-#include <dlfcn.h>
-
 #include <charconv>
 #include <chrono>
 #include <limits>
 
 #include "port/backends/following_register.h"
+#include "port/backends/module_lines.h"
 #include "port/backends/ola/ola_module.h"
 #include "port/port_notices.h"
 #include "system/paths.h"
@@ -46,22 +45,13 @@ constexpr unsigned kMaxRpcPort = 65535;
 // olad forgets a client's frame some 2.5 s after it came.
 constexpr std::chrono::milliseconds kOlaRefresh{1000};
 
-// The module beside the shared object that holds this code (the port
-// library).
-std::string modulePath() {
-  Dl_info info{};
-  const bool found =
-      dladdr(reinterpret_cast<const void*>(&modulePath), &info) != 0 && info.dli_fname;
-  return (found ? folderOf(info.dli_fname) : ".") + "/" VELMO_OLA_MODULE_NAME;
-}
-
 // The module, loaded at the first OLA port (a failed load throws and is tried
 // again at the next one) and never unloaded: OLA's libraries would tear down
 // their static state under objects that may still be in use at exit.
 const OlaModule& module() {
   try {
     static const OlaModule loaded = [] {
-      SharedObject object(modulePath(), kOlaModuleRole);
+      SharedObject object(besidePortLibrary(VELMO_OLA_MODULE_NAME), kOlaModuleRole);
       object.keepLoaded();
       return OlaModule{object.entry<decltype(&OlaPortOpen)>("OlaPortOpen"),
                        object.entry<decltype(&OlaPortConnect)>("OlaPortConnect"),
