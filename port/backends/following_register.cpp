@@ -121,6 +121,7 @@ void FollowingRegister::follow() {
     // The last write of a program that ends still reaches a device that is
     // there: relays keep it.
     if (stopping && !(written && driving_ && !presence_.away())) return;
+    if (reached) retryAt_ = Clock::now();  // lines back by themselves are tried at once
     if (driving_) drive(byte, written || tookOver || reached);
     if (stopping) return;
   }

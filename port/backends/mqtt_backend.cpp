@@ -159,24 +159,13 @@ std::optional<PortSetting> parseMqttTls(std::optional<std::string_view> argument
   return parse(argument, true, environment);
 }
 
-// The module's fields: tls ("1" or "0"), host, port, user, password, the on
-// and off payloads, the eight topics. The password is read here, at the
-// start, so that a missing or open file ends the program with what to do.
+// The module's fields: tls ("1" or "0"), host, port, user, the on and off
+// payloads, the eight topics. The module reads USER's password from its
+// file when it makes its lines, at the start of every program.
 std::unique_ptr<DataRegister> makeMqtt(const PortSetting& setting) {
   const auto& mqtt = std::get<MqttSetting>(setting);
-  std::string password;
-  try {
-    if (!mqtt.user.empty()) password = readMqttPassword(mqttPasswordPath());
-  } catch (const RunTimeError& failure) {
-    throw PortAccessError(failure.what());
-  }
-  std::vector<std::string> fields{mqtt.tls ? "1" : "0",
-                                  mqtt.host,
-                                  std::to_string(mqtt.port),
-                                  mqtt.user,
-                                  password,
-                                  mqtt.on,
-                                  mqtt.off};
+  std::vector<std::string> fields{
+      mqtt.tls ? "1" : "0", mqtt.host, std::to_string(mqtt.port), mqtt.user, mqtt.on, mqtt.off};
   for (unsigned line = 1; line <= kLines; ++line) {
     fields.push_back(replaced(replaced(mqtt.topic, "{line}", std::to_string(line)), "{index}",
                               std::to_string(line - 1)));
