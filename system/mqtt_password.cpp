@@ -29,7 +29,7 @@ std::string mqttPasswordPath() {
   const char* home = std::getenv("HOME");
   const std::string folder =
       config && config[0] == '/' ? std::string(config) : std::string(home ? home : "") + "/.config";
-  return folder + "/velmo/mqtt-password";
+  return folder + "/" VELMO_MQTT_PASSWORD_FILE;
 }
 
 std::string readMqttPassword(const std::string& path) {

@@ -3,6 +3,9 @@
 
 #include <string>
 
+// The password file's place in the user's configuration folder.
+#define VELMO_MQTT_PASSWORD_FILE "velmo/mqtt-password"
+
 namespace velmo {
 
 // The file that holds the password of Velmo's MQTT connections, so that it
