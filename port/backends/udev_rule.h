@@ -6,6 +6,6 @@
 // (packaging/70-velmo-relays.rules).
 #define VELMO_UDEV_RULE_FIX                                                                    \
   "Install Velmo's udev rule, which lets the user at the desktop use the board (the package "  \
-  "velmo puts it in /lib/udev/rules.d/70-velmo-relays.rules; for your own build: sudo "    \
+  "velmo puts it in /lib/udev/rules.d/70-velmo-relays.rules; for your own build: sudo "        \
   "install -m 644 packaging/70-velmo-relays.rules /etc/udev/rules.d/ && sudo udevadm control " \
   "--reload), then plug the board in again or log in again."
