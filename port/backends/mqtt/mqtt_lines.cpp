@@ -121,7 +121,13 @@ void MqttLines::run() {
     }
     std::unique_lock lock(mutex_);
     client_ = nullptr;
-    if (!stopping_ && state_ != State::kRefused) {
+    if (!stopping_ && result == MOSQ_ERR_TLS) {
+      state_ = State::kRefused;
+      reason_ = "TLS with the " + broker() +
+                " failed: check that an authority this machine trusts (/etc/ssl/certs) signed "
+                "the broker's certificate, and that the certificate names " +
+                target_.host + ".";
+    } else if (!stopping_ && state_ != State::kRefused) {
       state_ = State::kAway;
       reason_ = connectedThisTry_
                     ? "The " + broker() + " closed the connection (" + failureText(result) +
@@ -144,9 +150,15 @@ void MqttLines::onConnect(mosquitto*, void* self, int result) {
     const std::lock_guard lock(lines.mutex_);
     lines.published_.reset();
     lines.unacknowledged_ = 0;
+    // The broker's answer: 3 is "server unavailable" for now; the others
+    // refuse this client, its user or its password.
     if (result == 0) {
       lines.state_ = State::kConnected;
       lines.connectedThisTry_ = true;
+    } else if (result == 3) {
+      lines.state_ = State::kAway;
+      lines.reason_ =
+          "The " + lines.broker() + " cannot take clients now: " + mosquitto_connack_string(result);
     } else {
       lines.state_ = State::kRefused;
       lines.reason_ = "The " + lines.broker() + " refused the connection" +
