@@ -114,6 +114,7 @@ void FollowingRegister::follow() {
       if (!stopping) {
         tookOver = takeTurn();
         followRegister();
+        if (tookOver && watcher_.following()) wanted_ = watcher_.byte();
       }
       byte = wanted_;
       written = std::exchange(unsent_, false);
@@ -146,13 +147,15 @@ void FollowingRegister::checkLines() {
 // this process's own last write. While the register's folder is gone the
 // watcher reads 0, which nobody wrote: the lines keep their byte then.
 void FollowingRegister::followRegister() {
+  std::optional<std::uint8_t> changed;
   try {
-    watcher_.update();
+    changed = watcher_.update();
   } catch (const PortAccessError&) {
     return;  // this process's own next access reports an unreadable register
   }
   // A sole driver drives whatever anyone wrote.
-  if ((wanted_ || (driverLock_ && driving_)) && watcher_.following()) wanted_ = watcher_.byte();
+  const bool soleDriving = driverLock_ && driving_;
+  if ((wanted_ || (soleDriving && changed)) && watcher_.following()) wanted_ = watcher_.byte();
 }
 
 void FollowingRegister::drive(std::optional<std::uint8_t> byte, bool due) {

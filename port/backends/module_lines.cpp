@@ -28,10 +28,12 @@ struct LinesModuleEntries {
 namespace {
 
 // Never unloaded: a library may keep threads or static state that would be
-// torn down under lines still in use at exit.
+// torn down under lines still in use at exit. The entries are never
+// destroyed either: the port library's register, which holds lines, is
+// destroyed at exit after anything made later.
 const LinesModuleEntries& load(const LinesModule& module) {
   static std::mutex mutex;
-  static std::map<std::string, LinesModuleEntries> loaded;
+  static auto& loaded = *new std::map<std::string, LinesModuleEntries>;
   const std::lock_guard lock(mutex);
   const std::string path = besidePortLibrary(module.fileName);
   if (const auto found = loaded.find(path); found != loaded.end()) return found->second;
