@@ -123,7 +123,7 @@ void FollowingRegister::follow() {
     // there: relays keep it.
     if (stopping && !(written && driving_ && !presence_.away())) return;
     if (reached) retryAt_ = Clock::now();  // lines back by themselves are tried at once
-    if (driving_) drive(byte, written || tookOver || reached);
+    if (driving_) drive(byte, written || tookOver || reached, reached);
     if (stopping) return;
   }
 }
@@ -158,11 +158,11 @@ void FollowingRegister::followRegister() {
   if ((wanted_ || (soleDriving && changed)) && watcher_.following()) wanted_ = watcher_.byte();
 }
 
-void FollowingRegister::drive(std::optional<std::uint8_t> byte, bool due) {
+void FollowingRegister::drive(std::optional<std::uint8_t> byte, bool due, bool checkNow) {
   const auto now = Clock::now();
   const bool away = presence_.away();
   if (away && now < retryAt_) return;
-  const bool checking = !away && sent_ && now >= refreshAt_;
+  const bool checking = !away && ((sent_ && now >= refreshAt_) || checkNow);
   const bool refreshing =
       checking && following_.refreshByte && now >= sentAt_ + following_.checkEvery;
   // A write is sent even when its byte is what the lines hold: in LTP mode

@@ -105,9 +105,9 @@ class FollowingRegister final : public DataRegister {
   // Under the lock: takes another process's write as the byte to drive.
   void followRegister();
   // Drives the lines with byte when it is due (written, or new to them), and
-  // checks them when a check or a try again is due; notes a failure as the
-  // lines being away.
-  void drive(std::optional<std::uint8_t> byte, bool due);
+  // checks them when a check or a try again is due, or checkNow; notes a
+  // failure as the lines being away.
+  void drive(std::optional<std::uint8_t> byte, bool due, bool checkNow = false);
   void noteAway(const PortAccessError& failure);
   // Milliseconds until the thread has something to do, -1 for never.
   int idleTime() const;

@@ -190,10 +190,10 @@ void MqttLines::onPublish(mosquitto*, void* self, int) {
 
 void MqttLines::check() {
   if (!started_) start();
-  std::uint64_t count = 0;
-  [[maybe_unused]] const ssize_t taken = ::read(reached_.get(), &count, sizeof count);
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, kFirstAnswer, [this] { return state_ != State::kConnecting; });
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t taken = ::read(reached_.get(), &count, sizeof count);
   if (state_ == State::kConnected) return;
   if (state_ == State::kRefused) throw PortAccessError(reason_);
   throw OutputAwayError(reason_.empty() ? "The " + broker() + " did not answer within 3 s."
