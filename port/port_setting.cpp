@@ -3,17 +3,22 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <iterator>
 
 #include "port/velmo_port.h"
+#include "system/paths.h"
 
 namespace velmo::port {
 namespace {
 
 // The backends; the first is the one an empty VELMO_PORT chooses.
-constexpr const Backend* kBackends[] = {&kSimulatedBackend, &kHardwareBackend, &kOlaBackend};
-static_assert(std::size(kBackends) == std::variant_size_v<PortSetting>);
+// mqtts: is a second prefix of the MQTT row's setting.
+constexpr const Backend* kBackends[] = {&kSimulatedBackend, &kHardwareBackend, &kOlaBackend,
+                                        &kFtdiBackend,      &kHidRelayBackend, &kSerialBackend,
+                                        &kGpioBackend,      &kMqttBackend,     &kMqttTlsBackend};
+static_assert(std::size(kBackends) == std::variant_size_v<PortSetting> + 1);
 
 std::string variable(const char* name) {
   const char* value = std::getenv(name);
@@ -23,7 +28,8 @@ std::string variable(const char* name) {
 [[noreturn]] void rejectSetting(const PortEnvironment& environment) {
   std::string forms;
   for (const Backend* backend : kBackends) {
-    forms += (forms.empty() ? "" : "; ") + backend->help(environment);
+    const std::string help = backend->help(environment);
+    if (!help.empty()) forms += (forms.empty() ? "" : "; ") + help;
   }
   throw PortAccessError("VELMO_PORT=\"" + environment.port +
                         "\" is not a port setting. Valid forms: " + forms + ".");
@@ -41,6 +47,22 @@ std::string defaultRegisterPath(const PortEnvironment& environment) {
                                  ? environment.runtimeDir + "/velmo"
                                  : "/tmp/velmo-" + std::to_string(environment.uid);
   return folder + "/port-" + std::to_string(kDataPort);
+}
+
+RegisterLocation registerBesideDefault(const PortEnvironment& environment, std::string_view backend,
+                                       std::string_view argument) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = std::string(backend) + "-";
+  for (const char c : argument) {
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-') {
+      name += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      name += {'_', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return {folderOf(defaultRegisterPath(environment)) + "/" + name,
+          RegisterLocation::Folder::kPrivate};
 }
 
 PortSetting parsePortSetting(const PortEnvironment& environment) {

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev libieee1284-3-dev libnova-dev tzdata
   libboost-dev liblo-dev libqrencode-dev
   libola-dev ola ola-python
+  libftdi1-dev libhidapi-dev libgpiod-dev libmosquitto-dev mosquitto mosquitto-clients
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon libglib2.0-bin jq
   chromium chromium-driver python3-selenium liblo-tools curl

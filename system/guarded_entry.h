@@ -11,7 +11,7 @@
 namespace velmo {
 
 inline thread_local bool lastEntryFailed = false;
-inline thread_local char lastEntryFailure[1024];
+inline thread_local char lastEntryFailure[4096];
 
 // Runs call and returns its result; when it throws, keeps what() (or
 // unknownFailure, for anything but a std::exception) and returns failed.

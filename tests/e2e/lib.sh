@@ -146,14 +146,14 @@ wait_until() {
 }
 
 # make_program_folder DIR PROGRAM [INI]: a program folder as users have it,
-# with the OLA module when it was built.
+# with the port library's modules that were built.
 make_program_folder() {
-  local dir=$1 program=$2 ini=${3:-}
+  local dir=$1 program=$2 ini=${3:-} module
   mkdir -p "$dir"
   cp "$VELMO_BIN_DIR/$program" "$VELMO_BIN_DIR/libvelmoport.so" "$dir/"
-  if [[ -f "$VELMO_BIN_DIR/libvelmoport-ola.so" ]]; then
-    cp "$VELMO_BIN_DIR/libvelmoport-ola.so" "$dir/"
-  fi
+  for module in "$VELMO_BIN_DIR"/libvelmoport-*.so; do
+    [[ -f "$module" ]] && cp "$module" "$dir/"
+  done
   [[ -n "$ini" ]] && cp "$ini" "$dir/"
   return 0
 }
@@ -391,6 +391,39 @@ start_olad() {
     kill "$OLAD_PID" 2>/dev/null || true
   done
   fail "olad did not start: $(cat "$dir/olad.log")"
+}
+
+# start_mosquitto [PORT]: an MQTT broker of the test's own (Debian package
+# mosquitto), as the user nobody when run as root, on 127.0.0.1 and a
+# random port ($MQTT_PORT) unless given, taking only the user velmo with
+# the password $MQTT_PASSWORD. It keeps its sessions in its folder, saved
+# every second, so that a subscriber's session outlives the broker killed.
+start_mosquitto() {
+  command -v mosquitto >/dev/null || e2e_skip "mosquitto is not installed (Debian package mosquitto)"
+  local dir="$WORK/mosquitto" as=() attempt
+  MQTT_PASSWORD=${MQTT_PASSWORD:-velmo-$RANDOM$RANDOM}
+  if [[ ! -d "$dir" ]]; then
+    mkdir -p "$dir"
+    mosquitto_passwd -c -b "$dir/passwords" velmo "$MQTT_PASSWORD" >/dev/null
+  fi
+  if ((EUID == 0)); then
+    chmod 755 "$WORK"
+    chown -R nobody "$dir"
+    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+  fi
+  for attempt in 1 2 3 4 5; do
+    [[ -n ${1:-} ]] && MQTT_PORT=$1 || MQTT_PORT=$(free_port)
+    printf '%s\n' "listener $MQTT_PORT 127.0.0.1" "allow_anonymous false" \
+      "password_file $dir/passwords" "persistence true" "persistence_location $dir/" \
+      "autosave_interval 1" >"$dir/mosquitto.conf"
+    "${as[@]}" mosquitto -c "$dir/mosquitto.conf" >>"$dir/mosquitto.log" 2>&1 &
+    MQTT_PID=$!
+    E2E_PIDS="$E2E_PIDS $MQTT_PID"
+    _mosquitto_ready() { ss -Htlnp "sport = :$MQTT_PORT" | grep -q "pid=$MQTT_PID,"; }
+    wait_until 10 _mosquitto_ready && return 0
+    kill "$MQTT_PID" 2>/dev/null || true
+  done
+  fail "mosquitto did not start: $(cat "$dir/mosquitto.log")"
 }
 
 _port_listened() { [[ -n "$(ss -Htln "sport = :$1")" ]]; }

@@ -27,7 +27,10 @@ $2"
 # depends PACKAGE: its Depends field.
 depends() { dpkg-deb -f "$PACKAGE_DIR/${1}_"*.deb Depends; }
 
-expect_files velmo "./opt/velmo/chaser
+modules=$(for module in $VELMO_LINES_MODULES; do echo "./opt/velmo/$module"; done)
+expect_files velmo "$(LC_ALL=C sort <<<"./lib/udev/rules.d/70-velmo-relays.rules
+$modules
+./opt/velmo/chaser
 ./opt/velmo/libvelmoport.so
 ./opt/velmo/portmonitor
 ./opt/velmo/switchpanel
@@ -55,7 +58,7 @@ expect_files velmo "./opt/velmo/chaser
 ./usr/share/man/man1/velmo-switchpanel.1.gz
 ./usr/share/man/man1/velmo.1.gz
 ./usr/share/velmo/Velmo.ini
-./usr/share/velmo/Velmo1.ini"
+./usr/share/velmo/Velmo1.ini" | grep .)"
 root="$WORK/velmo"
 for size in 16 22 24 32 48 64 128 256; do
   [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmo.png" ]] || fail "no ${size}px icon"
@@ -63,6 +66,10 @@ done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/velmo.svg" ]] || fail "no scalable icon"
 [[ $(depends velmo) == *libnova*libqt6widgets6* && $(depends velmo) != *libola* ]] ||
   fail "velmo depends on: $(depends velmo)"
+for pair in ftdi:libftdi1-2 hidrelay:libhidapi-hidraw0 gpio:libgpiod2 mqtt:libmosquitto1; do
+  [[ $VELMO_LINES_MODULES != *"-${pair%%:*}.so"* || $(depends velmo) == *"${pair#*:}"* ]] ||
+    fail "velmo does not depend on ${pair#*:}: $(depends velmo)"
+done
 
 expect_files velmo-remote "./opt/velmo/remote
 ./usr/bin/velmo-remote -> /opt/velmo/remote

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/following_register.h"
+#include "port/backends/following_register.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "port/away_marker.h"
+#include "port/register/away_marker.h"
 #include "system/temp_folder.h"
 
 namespace velmo::port {
@@ -67,8 +67,8 @@ class FollowingRegisterTest : public ::testing::Test {
     auto owned = std::make_unique<LoggedLines>();
     lines = owned.get();
     return std::make_unique<FollowingRegister>(
-        std::move(owned), RegisterLocation{reg, RegisterLocation::Folder::kExisting}, refresh,
-        notices);
+        std::move(owned), RegisterLocation{reg, RegisterLocation::Folder::kExisting},
+        Following{refresh, true}, notices);
   }
 
   // The next notice, waiting for it up to a bound.

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/mirrored_register.h"
+#include "port/backends/mirrored_register.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "port/ieee1284_lines.h"
-#include "port/simulated_register.h"
+#include "port/backends/ieee1284_lines.h"
+#include "port/register/simulated_register.h"
 #include "system/temp_folder.h"
 
 namespace velmo::port {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "tests/port/port_test_support.h"
 
 namespace velmo::port {

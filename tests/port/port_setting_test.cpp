@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "system/temp_folder.h"
 
 namespace velmo::port {
@@ -46,7 +46,7 @@ TEST(PortTarget, ARelativeRegisterIsNamedByItsAbsolutePath) {
 
 const RegisterLocation kDefault{"/run/user/1000/velmo/port-888", Folder::kPrivate};
 
-RegisterLocation olaRegister(const char* name) {
+RegisterLocation besideDefault(const char* name) {
   return {std::string("/run/user/1000/velmo/") + name, Folder::kPrivate};
 }
 
@@ -61,15 +61,41 @@ INSTANTIATE_TEST_SUITE_P(
                      "sim:/srv/show/register"},
         ValidSetting{"hw:parport0", HardwareSetting{"parport0", kDefault}, "hw:parport0"},
         ValidSetting{"hw:0x378", HardwareSetting{"0x378", kDefault}, "hw:0x378"},
-        ValidSetting{"ola:1", OlaSetting{{1, 1, 9010}, olaRegister("ola-1-1-9010")},
+        ValidSetting{"ola:1", OlaSetting{{1, 1, 9010}, besideDefault("ola-1-1-9010")},
                      "ola:1:1@9010"},
-        ValidSetting{"ola:0:505", OlaSetting{{0, 505, 9010}, olaRegister("ola-0-505-9010")},
+        ValidSetting{"ola:0:505", OlaSetting{{0, 505, 9010}, besideDefault("ola-0-505-9010")},
                      "ola:0:505@9010"},
         ValidSetting{"ola:2147483647:17@1",
-                     OlaSetting{{2147483647, 17, 1}, olaRegister("ola-2147483647-17-1")},
+                     OlaSetting{{2147483647, 17, 1}, besideDefault("ola-2147483647-17-1")},
                      "ola:2147483647:17@1"},
-        ValidSetting{"ola:007@65535", OlaSetting{{7, 1, 65535}, olaRegister("ola-7-1-65535")},
-                     "ola:7:1@65535"}));
+        ValidSetting{"ola:007@65535", OlaSetting{{7, 1, 65535}, besideDefault("ola-7-1-65535")},
+                     "ola:7:1@65535"},
+        ValidSetting{"ftdi:", FtdiSetting{"", besideDefault("ftdi-")}, "ftdi:"},
+        ValidSetting{
+            "ftdi:s:0x0403:0x6001:A9HX",
+            FtdiSetting{"s:0x0403:0x6001:A9HX", besideDefault("ftdi-s_3a0x0403_3a0x6001_3aA9HX")},
+            "ftdi:s:0x0403:0x6001:A9HX"},
+        ValidSetting{"hidrelay", HidRelaySetting{"", besideDefault("hidrelay-")}, "hidrelay:"},
+        ValidSetting{"serial:/dev/ttyUSB0",
+                     SerialSetting{"/dev/ttyUSB0", besideDefault("serial-_2fdev_2fttyUSB0")},
+                     "serial:/dev/ttyUSB0"},
+        ValidSetting{"gpio:gpiochip0:17,!GPIO18",
+                     GpioSetting{"gpiochip0",
+                                 {{"17", false}, {"GPIO18", true}},
+                                 besideDefault("gpio-gpiochip0_3a17_2c_21GPIO18")},
+                     "gpio:gpiochip0:17,!GPIO18"},
+        ValidSetting{
+            "mqtt:broker/cmnd/POWER{line}",
+            MqttSetting{
+                false, "", "broker", 1883, "cmnd/POWER{line}", "ON", "OFF",
+                besideDefault("mqtt-broker_3a1883_2fcmnd_2fPOWER_7bline_7d_3fon_3dON_26off_3dOFF")},
+            "mqtt:broker:1883/cmnd/POWER{line}?on=ON&off=OFF"},
+        ValidSetting{
+            "mqtts:me@[::1]:8884/r{index}?off=0&on=%31",
+            MqttSetting{
+                true, "me", "::1", 8884, "r{index}", "1", "0",
+                besideDefault("mqtts-me_40_5b_3a_3a1_5d_3a8884_2fr_7bindex_7d_3fon_3d1_26off_3d0")},
+            "mqtts:me@[::1]:8884/r{index}?on=1&off=0"}));
 
 class InvalidPortSetting : public ::testing::TestWithParam<const char*> {};
 
@@ -86,11 +112,15 @@ TEST_P(InvalidPortSetting, IsAnErrorThatListsTheValidForms) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, InvalidPortSetting,
-                         ::testing::Values("simulated", "sim:", "hw:", "hw", "SIM", "parport0",
-                                           " sim", "ola", "ola:", "OLA:1", "ola:x",
-                                           "ola:1:", "ola:1@", "ola:@9010", "ola:-1", "ola:+1",
-                                           "ola: 1", "ola:1:2:3", "ola:1@9010@9011", "ola:1.5"));
+INSTANTIATE_TEST_SUITE_P(
+    Values, InvalidPortSetting,
+    ::testing::Values("simulated", "sim:", "hw:", "hw", "SIM", "parport0", " sim", "ola",
+                      "ola:", "OLA:1", "ola:x", "ola:1:", "ola:1@", "ola:@9010", "ola:-1", "ola:+1",
+                      "ola: 1", "ola:1:2:3", "ola:1@9010@9011", "ola:1.5", "ftdi:x", "ftdi:i:0403",
+                      "ftdi:d:1", "hidrelay:a:b", "serial", "serial:", "gpio:chip", "gpio::1",
+                      "gpio:c:1,,2", "gpio:c:1,2,3,4,5,6,7,8,9", "gpio:c:!", "mqtt:host",
+                      "mqtt:@h/t{line}", "mqtt:h:/t{line}", "mqtt:h/t{line}?on",
+                      "mqtt:h/t{line}?dim=1", "mqtt:h/t{line}?on=%4"));
 
 struct OutOfRange {
   const char* value;
@@ -119,12 +149,46 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRange{"ola:1@0", "RPCPORT must be 1 to 65535"},
                       OutOfRange{"ola:1:1@65536", "RPCPORT must be 1 to 65535"}));
 
+class MqttTargetRefused : public ::testing::TestWithParam<OutOfRange> {};
+
+TEST_P(MqttTargetRefused, IsAnErrorThatGivesTheRule) {
+  EXPECT_THROW(
+      try { parsePortSetting(withPort(GetParam().value)); } catch (const PortAccessError& error) {
+        EXPECT_THAT(error.what(), HasSubstr(GetParam().rule));
+        throw;
+      },
+      PortAccessError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, MqttTargetRefused,
+    ::testing::Values(OutOfRange{"mqtt:h:0/t{line}", "PORT must be 1 to 65535"},
+                      OutOfRange{"mqtt:h/relays", "TOPIC must hold {line} (1 to 8) or {index}"},
+                      OutOfRange{"mqtt:h/+/{line}", "a TOPIC to publish on holds no + or #"}));
+
 TEST(MakeDataRegister, SimulatedSettingGivesTheRegisterAtItsPath) {
   velmo::TempFolder temp;
   const auto backend =
       makeDataRegister(parsePortSetting({"sim:" + (temp / "reg"), "", "", geteuid()}));
   backend->writeData(0x99);
   EXPECT_EQ(SimulatedRegister({temp / "reg", Folder::kExisting}).peek(), 0x99);
+}
+
+TEST(MakeDataRegister, ARelayThatIsNotThereIsAClearErrorAndNothingIsWritten) {
+  velmo::TempFolder temp;
+  for (const auto& [port, error] :
+       {std::pair{"serial:/dev/velmo-no-port", "There is no serial port /dev/velmo-no-port."},
+        std::pair{"serial:/dev/null", "/dev/null is not a serial port"}}) {
+    try {
+      makeDataRegister(parsePortSetting({port, "", temp.path(), geteuid()}));
+      ADD_FAILURE() << "opened " << port;
+    } catch (const PortAccessError& failure) {
+      EXPECT_THAT(failure.what(), HasSubstr(error));
+    }
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(temp / "velmo")) {
+    EXPECT_EQ(entry.path().extension(), ".driver") << "only the driver lock, no register";
+  }
 }
 
 TEST(MakeDataRegister, HardwareThatIsNotThereIsAClearError) {

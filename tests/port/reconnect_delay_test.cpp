@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/reconnect_delay.h"
+#include "port/backends/reconnect_delay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/register_watcher.h"
+#include "port/register/register_watcher.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "port/away_marker.h"
 #include "port/data_register.h"
-#include "port/simulated_register.h"
+#include "port/register/away_marker.h"
+#include "port/register/simulated_register.h"
 #include "tests/port/port_test_support.h"
 
 namespace velmo::port {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 
 #include <gmock/gmock.h>
 #include <grp.h>

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "system/temp_folder.h"
 #include "tests/support/qt_application.h"
 #include "tools/portmonitor/byte_format.h"

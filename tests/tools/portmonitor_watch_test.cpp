@@ -15,7 +15,7 @@
 #include <regex>
 #include <thread>
 
-#include "port/simulated_register.h"
+#include "port/register/simulated_register.h"
 #include "tests/port/port_test_support.h"
 
 namespace velmo {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "tools/velmo/command.h"
-#include "tools/velmo/port_view.h"
 #include "tools/velmo/usage.h"
 
 namespace velmo::cli {
@@ -65,9 +64,7 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
       {{"line", "3", "ON"}, "usage: line 3 ON: STATE must be on or off"},
       {{"status", "now"}, "usage: unexpected argument now after status"},
       {{"--json", "chaser", "stop"}, "usage: --json goes with status only"},
-      {{"--port", "lpt1", "status"},
-       "usage: --port lpt1: TARGET must be sim, sim:PATH, hw:NAME or "
-       "ola:UNIVERSE[:CHANNEL][@RPCPORT]"},
+      {{"--port", "lpt1", "status"}, "usage: --port lpt1: TARGET must be " VELMO_PORT_FORMS},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));

@@ -8,8 +8,7 @@
 #include <iostream>
 #include <memory>
 
-#include "port/port_setting.h"
-#include "port/register_watcher.h"
+#include "port/port_view.h"
 #include "qt/fatal_error.h"
 #include "qt/program_life.h"
 #include "tools/portmonitor/monitor_window.h"
@@ -20,8 +19,7 @@ namespace {
 
 std::unique_ptr<velmo::port::RegisterWatcher> watchSelectedRegister() {
   using namespace velmo::port;
-  return std::make_unique<RegisterWatcher>(
-      registerOf(parsePortSetting(PortEnvironment::current())));
+  return watchRegister(viewPort(environmentPortSetting()));
 }
 
 int watchInTerminal() {

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "port/register_watcher.h"
+#include "port/port_view.h"
 #include "tools/portmonitor/lamp.h"
 
 namespace velmo::portmonitor {

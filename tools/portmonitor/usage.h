@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "port/port_forms.h"
 #include "system/command_line.h"
 
 namespace velmo::portmonitor {
@@ -11,7 +12,7 @@ inline constexpr ProgramOption kOptions[] = {kWatchOption};
 
 // What portmonitor --help says about it.
 inline constexpr ProgramUsage kUsage{
-    "Shows the eight data lines of the port register that VELMO_PORT selects.\n"
+    "Shows the eight data lines of the port register that VELMO_PORT selects.\n" VELMO_PORT_HELP
     "More in the manual page velmo-portmonitor(1).\n",
     kOptions};
 

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "port/register_watcher.h"
+#include "port/port_view.h"
 
 namespace velmo::portmonitor {
 

@@ -9,7 +9,7 @@
 #include <exception>
 #include <iostream>
 
-#include "tools/remote/port_adapter.h"
+#include "port/port_view.h"
 #include "tools/remote/quit_on_signals.h"
 #include "tools/remote/remote_app.h"
 #include "tools/remote/remote_options.h"
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   RemoteOptions options;
   try {
-    options = readRemoteOptions(commandLine, portSettingFromEnvironment());
+    options = readRemoteOptions(commandLine, velmo::port::environmentPortSetting());
   } catch (const OptionError& error) {
     std::cerr << "velmo-remote: " << error.what() << '\n';
     return velmo::kUsageErrorStatus;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "port/register_watcher.h"
+#include "port/port_view.h"
 
 namespace velmo::remote {
 

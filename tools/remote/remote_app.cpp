@@ -73,10 +73,10 @@ QDBusConnection connected(QDBusConnection bus) {
 
 RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
     : options_(options),
-      target_(selectPortTarget(options.portSetting)),
+      target_(port::viewPort(options.portSetting)),
       token_(loadOrMakeToken(tokenFolder())),
-      feed_(watchRegister(target_)),
-      programs_(connected(bus), target_.text),
+      feed_(port::watchRegister(target_)),
+      programs_(connected(bus), target_.target),
       commands_(programs_),
       api_(
           Admission{{}, token_}, commands_, [this] { return state(); }, http_) {
@@ -88,7 +88,7 @@ RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
   }
   onBus_ =
       std::make_unique<RemoteOnBus>(QString::fromStdString(localAddress() + "#token=" + token_));
-  onBus_->serveOn(bus, target_.text);
+  onBus_->serveOn(bus, target_.target);
   pushSoon_.setSingleShot(true);
   pushSoon_.setInterval(0);
   connect(&pushSoon_, &QTimer::timeout, this, &RemoteApp::push);

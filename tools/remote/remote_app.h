@@ -8,10 +8,10 @@
 #include <string>
 
 #include "http/server.h"
+#include "port/port_view.h"
 #include "tools/remote/bus_programs.h"
 #include "tools/remote/command_runner.h"
 #include "tools/remote/osc_receiver.h"
-#include "tools/remote/port_adapter.h"
 #include "tools/remote/register_feed.h"
 #include "tools/remote/remote_api.h"
 #include "tools/remote/remote_on_bus.h"
@@ -48,7 +48,7 @@ class RemoteApp : public QObject {
   std::string localAddress() const;
 
   RemoteOptions options_;
-  PortTarget target_;
+  port::PortView target_;
   std::string token_;
   RegisterFeed feed_;
   BusPrograms programs_;

@@ -6,9 +6,9 @@
 #include <iostream>
 #include <variant>
 
+#include "port/port_view.h"
 #include "schedule/schedule_file.h"
 #include "tools/velmo/command.h"
-#include "tools/velmo/port_view.h"
 #include "tools/velmo/run_command.h"
 #include "tools/velmo/schedule_commands.h"
 #include "tools/velmo/usage.h"
@@ -17,7 +17,7 @@ namespace {
 
 int runScheduleCommand(const velmo::cli::Command& command,
                        const velmo::CommandLineOutcome& commandLine,
-                       const velmo::port::PortEnvironment& environment) {
+                       const velmo::port::PortView& view) {
   using namespace velmo;
   const std::string path = command.file.empty() ? schedule::defaultSchedulePath() : command.file;
   if (path.empty()) {
@@ -25,7 +25,7 @@ int runScheduleCommand(const velmo::cli::Command& command,
     return 1;
   }
   if (command.action == cli::Action::kScheduleRun)
-    return cli::runSchedule(path, cli::viewPort(environment), std::cout, std::cerr);
+    return cli::runSchedule(path, view, std::cout, std::cerr);
   const auto days = commandLine.value(cli::kDaysOption.name);
   const auto from = commandLine.value(cli::kFromOption.name);
   return cli::listSchedule(path, from ? std::optional<std::string>(*from) : std::nullopt,
@@ -41,13 +41,14 @@ int main(int argc, char* argv[]) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   QCoreApplication application(argc, argv);
   try {
-    port::PortEnvironment environment = port::PortEnvironment::current();
-    if (const auto port = commandLine.value(cli::kPortOption.name)) environment.port = *port;
+    const auto port = commandLine.value(cli::kPortOption.name);
     const auto command = std::get<cli::Command>(
         cli::readCommand(commandLine.operands, commandLine.has(cli::kJsonOption.name)));
+    const port::PortView view =
+        port::viewPort(port ? std::string(*port) : port::environmentPortSetting());
     if (command.action == cli::Action::kScheduleList || command.action == cli::Action::kScheduleRun)
-      return runScheduleCommand(command, commandLine, environment);
-    return cli::runCommand(command, cli::viewPort(environment), std::cout, std::cerr);
+      return runScheduleCommand(command, commandLine, view);
+    return cli::runCommand(command, view, std::cout, std::cerr);
   } catch (const std::exception& error) {
     std::cerr << "velmo: " << error.what() << '\n';
     return 1;

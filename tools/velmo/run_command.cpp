@@ -24,7 +24,8 @@ std::string programFolder() {
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
-int tellNotRunning(const dbus::ProgramIdentity& program, const PortView& view, std::ostream& err) {
+int tellNotRunning(const dbus::ProgramIdentity& program, const port::PortView& view,
+                   std::ostream& err) {
   err << "velmo: " << notRunningMessage(program, view.target, programFolder()) << '\n';
   return kProblemStatus;
 }
@@ -35,7 +36,7 @@ int tellFailed(const dbus::ProgramIdentity& program, const QString& message, std
 }
 
 // Waits for the answer to a call to program, and tells what went wrong.
-int finish(const dbus::ProgramIdentity& program, const PortView& view, QDBusPendingCall call,
+int finish(const dbus::ProgramIdentity& program, const port::PortView& view, QDBusPendingCall call,
            std::ostream& err) {
   call.waitForFinished();
   if (!call.isError()) return 0;
@@ -60,7 +61,7 @@ std::variant<bool, QString> readInto(const QDBusAbstractInterface& proxy,
 }
 
 // Each pattern as "<number> <name>", one a line. Never starts the chaser.
-int list(const dbus::ChaserProxy& chaser, const PortView& view, std::ostream& out,
+int list(const dbus::ChaserProxy& chaser, const port::PortView& view, std::ostream& out,
          std::ostream& err) {
   dbus::registerChaserTypes();
   QDBusPendingReply<QVariantMap> reply = dbus::readProperties(chaser, dbus::Activation::kNever);
@@ -79,9 +80,9 @@ int list(const dbus::ChaserProxy& chaser, const PortView& view, std::ostream& ou
   return 0;
 }
 
-int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& out,
+int status(QDBusConnection& bus, const port::PortView& view, bool json, std::ostream& out,
            std::ostream& err) {
-  StatusReport report{view.target, view.location.path, readRegister(view), {}, {}};
+  StatusReport report{view.target, view.location.path, port::readRegister(view), {}, {}};
   dbus::KnownProperties chaser;
   const auto chaserRuns =
       readInto(*dbus::reach<dbus::ChaserProxy>(dbus::kChaser, view.target, bus, kReadTimeoutMs),
@@ -104,7 +105,7 @@ int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& 
 
 // The remote's page with its token, from the remote itself (started where
 // it is installed): the session bus admits only the user.
-int remotePage(QDBusConnection& bus, const PortView& view, bool open, std::ostream& out,
+int remotePage(QDBusConnection& bus, const port::PortView& view, bool open, std::ostream& out,
                std::ostream& err) {
   dbus::KnownProperties remote;
   const auto runs =
@@ -125,7 +126,8 @@ int remotePage(QDBusConnection& bus, const PortView& view, bool open, std::ostre
 
 }  // namespace
 
-int runCommand(const Command& command, const PortView& view, std::ostream& out, std::ostream& err) {
+int runCommand(const Command& command, const port::PortView& view, std::ostream& out,
+               std::ostream& err) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     err << "velmo: no session bus to reach the programs on ("

@@ -3,8 +3,8 @@
 
 #include <ostream>
 
+#include "port/port_view.h"
 #include "tools/velmo/command.h"
-#include "tools/velmo/port_view.h"
 
 namespace velmo::cli {
 
@@ -15,6 +15,7 @@ namespace velmo::cli {
 // when it refused (with the D-Bus error's message), when there is no session
 // bus, and for status when neither program runs. Throws
 // port::PortAccessError when status cannot read the register.
-int runCommand(const Command& command, const PortView& view, std::ostream& out, std::ostream& err);
+int runCommand(const Command& command, const port::PortView& view, std::ostream& out,
+               std::ostream& err);
 
 }  // namespace velmo::cli

@@ -20,7 +20,7 @@ constexpr unsigned kLineCount = 8;
 // `velmo line N on|off` give.
 class BusPrograms final : public schedule::Programs {
  public:
-  BusPrograms(const PortView& view, std::ostream& out, std::ostream& err)
+  BusPrograms(const port::PortView& view, std::ostream& out, std::ostream& err)
       : view_(view), out_(out), err_(err) {}
 
   bool startPattern(unsigned pattern) override {
@@ -41,7 +41,7 @@ class BusPrograms final : public schedule::Programs {
     return done;
   }
 
-  const PortView& view_;
+  const port::PortView& view_;
   std::ostream& out_;
   std::ostream& err_;
 };
@@ -66,7 +66,7 @@ int listSchedule(const std::string& path, std::optional<std::string> from, unsig
   return 0;
 }
 
-int runSchedule(const std::string& path, const PortView& view, std::ostream& out,
+int runSchedule(const std::string& path, const port::PortView& view, std::ostream& out,
                 std::ostream& err) {
   BusPrograms programs(view, out, err);
   ScheduleRunner runner(path, programs, out, err);

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "tools/velmo/port_view.h"
+#include "port/port_view.h"
 
 namespace velmo::cli {
 
@@ -20,7 +20,7 @@ int listSchedule(const std::string& path, std::optional<std::string> from, unsig
 // the port view describes until ended, driving them as `velmo chaser start`,
 // `velmo chaser stop` and `velmo line` do. Needs a QCoreApplication. Returns
 // 1 when the file is not a schedule at start.
-int runSchedule(const std::string& path, const PortView& view, std::ostream& out,
+int runSchedule(const std::string& path, const port::PortView& view, std::ostream& out,
                 std::ostream& err);
 
 }  // namespace velmo::cli

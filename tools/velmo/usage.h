@@ -3,8 +3,9 @@
 
 #include <string>
 
+#include "port/port_forms.h"
+#include "port/port_view.h"
 #include "system/command_line.h"
-#include "tools/velmo/port_view.h"
 
 namespace velmo::cli {
 
@@ -14,8 +15,8 @@ std::string checkCommandLine(const CommandLineRequest& request);
 
 // The port whose programs velmo drives; wins over VELMO_PORT.
 inline constexpr ProgramOption kPortOption{
-    "--port", "the port whose programs to drive, as VELMO_PORT names it", "TARGET", isPortSetting,
-    "TARGET must be sim, sim:PATH, hw:NAME or ola:UNIVERSE[:CHANNEL][@RPCPORT]"};
+    "--port", "the port whose programs to drive, as VELMO_PORT names it", "TARGET",
+    port::isPortSetting, "TARGET must be " VELMO_PORT_FORMS};
 inline constexpr ProgramOption kJsonOption{"--json", "status as one JSON object, for programs"};
 
 // Whether value is "YYYY-MM-DD HH:MM", a day count 1 to 366.

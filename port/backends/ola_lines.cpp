@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "port/backends/ola_lines.h"
+
+#include <charconv>
+#include <chrono>
+#include <limits>
+
+#include "port/backends/following_register.h"
+#include "port/backends/module_lines.h"
+#include "port/backends/ola/ola_module.h"
+#include "port/port_notices.h"
+#include "system/paths.h"
+#include "system/shared_object.h"
+
+namespace velmo::port {
+
+// The module's entries.
+struct OlaModule {
+  decltype(&OlaPortOpen) open;
+  decltype(&OlaPortConnect) connect;
+  decltype(&OlaPortSend) send;
+  decltype(&OlaPortClose) close;
+  decltype(&OlaPortError) error;
+};
+
+namespace {
+
+constexpr SharedObjectRole kOlaModuleRole{
+    .name = "OLA module",
+    .ifMissing =
+        "For Velmo installed from its package, install the package velmo-ola of the "
+        "same version; for your own build, install OLA's development files (sudo "
+        "apt-get install libola-dev) and build again.",
+    .ifUnusable = "Replace it with the " VELMO_OLA_MODULE_NAME " of this version of Velmo.",
+    .ifNeedsLibrary =
+        "Install OLA's libraries (sudo apt-get install libola1; the package ola "
+        "brings them with olad)."};
+
+// The largest universe number olad takes, the largest first channel that
+// leaves room for all eight lines in a universe of 512 channels, and the
+// largest TCP port.
+constexpr std::uint32_t kMaxUniverse = 2147483647;
+constexpr unsigned kMaxFirstChannel = 512 - 7;
+constexpr unsigned kMaxRpcPort = 65535;
+// olad forgets a client's frame some 2.5 s after it came.
+constexpr std::chrono::milliseconds kOlaRefresh{1000};
+
+// The module, loaded at the first OLA port (a failed load throws and is tried
+// again at the next one) and never unloaded: OLA's libraries would tear down
+// their static state under objects that may still be in use at exit.
+const OlaModule& module() {
+  try {
+    static const OlaModule loaded = [] {
+      SharedObject object(besidePortLibrary(VELMO_OLA_MODULE_NAME), kOlaModuleRole);
+      object.keepLoaded();
+      return OlaModule{object.entry<decltype(&OlaPortOpen)>("OlaPortOpen"),
+                       object.entry<decltype(&OlaPortConnect)>("OlaPortConnect"),
+                       object.entry<decltype(&OlaPortSend)>("OlaPortSend"),
+                       object.entry<decltype(&OlaPortClose)>("OlaPortClose"),
+                       object.entry<decltype(&OlaPortError)>("OlaPortError")};
+    }();
+    return loaded;
+  } catch (const RunTimeError& failure) {
+    throw PortAccessError(failure.what());
+  }
+}
+
+void requireWithin(std::uint64_t value, std::uint64_t low, std::uint64_t high, const char* name,
+                   const char* why, const PortEnvironment& environment) {
+  if (value < low || value > high) {
+    throw PortAccessError("VELMO_PORT=\"" + environment.port + "\" is out of range: " + name +
+                          " must be " + std::to_string(low) + " to " + std::to_string(high) + why +
+                          ".");
+  }
+}
+
+// A number written in decimal digits alone, or nothing. One too large for
+// any range comes out as the largest value.
+std::optional<std::uint64_t> decimal(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || end != text.data() + text.size()) return std::nullopt;
+  return error == std::errc::result_out_of_range ? std::numeric_limits<std::uint64_t>::max()
+                                                 : value;
+}
+
+// UNIVERSE[:CHANNEL][@RPCPORT], or nothing when it is not of that form.
+std::optional<OlaTarget> parseOlaTarget(std::string_view text, const PortEnvironment& environment) {
+  const OlaTarget defaults;
+  const auto at = text.find('@');
+  const std::string_view address = text.substr(0, at);
+  const auto colon = address.find(':');
+  const auto universe = decimal(address.substr(0, colon));
+  const auto channel =
+      colon == std::string_view::npos ? defaults.firstChannel : decimal(address.substr(colon + 1));
+  const auto rpcPort =
+      at == std::string_view::npos ? defaults.rpcPort : decimal(text.substr(at + 1));
+  if (!universe || !channel || !rpcPort) return std::nullopt;
+  requireWithin(*universe, 0, kMaxUniverse, "UNIVERSE", "", environment);
+  requireWithin(*channel, 1, kMaxFirstChannel, "CHANNEL",
+                ", so that the eight lines (channels CHANNEL to CHANNEL+7) fit in the 512 "
+                "channels of a universe",
+                environment);
+  requireWithin(*rpcPort, 1, kMaxRpcPort, "RPCPORT",
+                " (olad listens on 9010 unless started with --rpc-port)", environment);
+  return OlaTarget{static_cast<std::uint32_t>(*universe), static_cast<unsigned>(*channel),
+                   static_cast<unsigned>(*rpcPort)};
+}
+
+// The register of an OLA target, beside the default one: programs on the
+// same channels share it, while programs on other channels, universes or
+// daemons never follow each other's bytes.
+std::string olaRegisterPath(const OlaTarget& target, const PortEnvironment& environment) {
+  return folderOf(defaultRegisterPath(environment)) + "/ola-" + std::to_string(target.universe) +
+         "-" + std::to_string(target.firstChannel) + "-" + std::to_string(target.rpcPort);
+}
+
+std::optional<PortSetting> parseOla(std::optional<std::string_view> text,
+                                    const PortEnvironment& environment) {
+  const auto target = text ? parseOlaTarget(*text, environment) : std::nullopt;
+  if (!target) return std::nullopt;
+  return OlaSetting{*target,
+                    {olaRegisterPath(*target, environment), RegisterLocation::Folder::kPrivate}};
+}
+
+std::unique_ptr<DataRegister> makeOla(const PortSetting& setting) {
+  const auto& ola = std::get<OlaSetting>(setting);
+  return std::make_unique<FollowingRegister>(std::make_unique<OlaLines>(ola.target), ola.location,
+                                             Following{kOlaRefresh, true}, processNotices());
+}
+
+std::string olaHelp(const PortEnvironment&) {
+  return "\"ola:UNIVERSE[:CHANNEL][@RPCPORT]\" for DMX channels CHANNEL to CHANNEL+7 (1 to 8 "
+         "unless given) of an OLA universe, sent to olad at RPCPORT on this machine (9010 unless "
+         "given), such as ola:1";
+}
+
+std::string olaName(const PortSetting& setting) {
+  const OlaTarget& target = std::get<OlaSetting>(setting).target;
+  return "ola:" + std::to_string(target.universe) + ":" + std::to_string(target.firstChannel) +
+         "@" + std::to_string(target.rpcPort);
+}
+
+}  // namespace
+
+constinit const Backend kOlaBackend{"ola", parseOla, makeOla, olaHelp, olaName};
+
+OlaLines::OlaLines(const OlaTarget& target)
+    : module_(module()),
+      sender_(module_.open(target.universe, target.firstChannel, target.rpcPort)) {
+  if (!sender_) throw PortAccessError(module_.error());
+}
+
+OlaLines::~OlaLines() {
+  module_.close(sender_);
+}
+
+void OlaLines::write(std::uint8_t value) {
+  throwUnlessDone(module_.send(sender_, value));
+}
+
+void OlaLines::check() {
+  throwUnlessDone(module_.connect(sender_));
+}
+
+void OlaLines::throwUnlessDone(int outcome) const {
+  if (outcome == OLA_PORT_AWAY) throw OutputAwayError(module_.error());
+  if (outcome != OLA_PORT_DONE) throw PortAccessError(module_.error());
+}
+
+}  // namespace velmo::port
