@@ -6,8 +6,12 @@
 namespace velmo::remote {
 
 std::string errorJson(std::string_view message) {
-  std::string json = "{\"error\":\"";
-  for (const char c : message) {
+  return "{\"error\":" + jsonString(message) + "}";
+}
+
+std::string jsonString(std::string_view text) {
+  std::string json = "\"";
+  for (const char c : text) {
     if (c == '"' || c == '\\') {
       json += '\\';
       json += c;
@@ -19,7 +23,7 @@ std::string errorJson(std::string_view message) {
       json += c;
     }
   }
-  return json + "\"}";
+  return json + "\"";
 }
 
 }  // namespace velmo::remote

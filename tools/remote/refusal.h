@@ -18,4 +18,7 @@ struct Refusal {
 // {"error": message} as JSON text: the body of every refusal.
 std::string errorJson(std::string_view message);
 
+// text (UTF-8) as a JSON string, quoted and escaped.
+std::string jsonString(std::string_view text);
+
 }  // namespace velmo::remote
