@@ -144,14 +144,14 @@ wait_until() {
 }
 
 # make_program_folder DIR PROGRAM [INI]: a program folder as users have it,
-# with the OLA module when it was built.
+# with the OLA module and the remote's MQTT module where they were built.
 make_program_folder() {
-  local dir=$1 program=$2 ini=${3:-}
+  local dir=$1 program=$2 ini=${3:-} module
   mkdir -p "$dir"
   cp "$VELMO_BIN_DIR/$program" "$VELMO_BIN_DIR/libvelmoport.so" "$dir/"
-  if [[ -f "$VELMO_BIN_DIR/libvelmoport-ola.so" ]]; then
-    cp "$VELMO_BIN_DIR/libvelmoport-ola.so" "$dir/"
-  fi
+  for module in libvelmoport-ola.so libvelmoremote-mqtt.so; do
+    if [[ -f "$VELMO_BIN_DIR/$module" ]]; then cp "$VELMO_BIN_DIR/$module" "$dir/"; fi
+  done
   [[ -n "$ini" ]] && cp "$ini" "$dir/"
   return 0
 }

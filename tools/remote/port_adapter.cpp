@@ -17,6 +17,16 @@ std::string portSettingFromEnvironment() {
   return port::PortEnvironment::current().port;
 }
 
+std::optional<DmxSource> dmxSourceOf(const std::string& text) {
+  try {
+    const auto target = port::parseOlaTarget(text, "--dmx-in \"" + text + "\"");
+    if (!target) return std::nullopt;
+    return DmxSource{target->universe, target->firstChannel, target->rpcPort};
+  } catch (const port::PortAccessError& error) {
+    throw OptionError(error.what());
+  }
+}
+
 std::unique_ptr<port::RegisterWatcher> watchRegister(const PortTarget& target) {
   return std::make_unique<port::RegisterWatcher>(target.location);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "port/register_watcher.h"
+#include "tools/remote/remote_options.h"
 
 namespace velmo::remote {
 
@@ -21,6 +22,11 @@ PortTarget selectPortTarget(const std::string& setting);
 
 // VELMO_PORT as this process got it, "" when unset.
 std::string portSettingFromEnvironment();
+
+// "UNIVERSE[:CHANNEL][@RPCPORT]" as --dmx-in names DMX channels, read as the
+// port library reads an OLA target; nothing when text is not of that form.
+// Throws OptionError that gives the range of a number out of it.
+std::optional<DmxSource> dmxSourceOf(const std::string& text);
 
 // A watcher on the target's register.
 std::unique_ptr<port::RegisterWatcher> watchRegister(const PortTarget& target);

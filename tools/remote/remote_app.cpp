@@ -59,6 +59,13 @@ QHostAddress localToOpen(const QHostAddress& listen) {
   return listensEverywhere(listen) ? QHostAddress(QHostAddress::LocalHost) : listen;
 }
 
+// The chaser's patterns, as the select in Home Assistant offers them: the
+// four of its buttons. Patterns of the user's own join them here once the
+// chaser tells them among its bus properties.
+std::vector<std::string> chaserPatterns(const BusPrograms::Program&) {
+  return {kBuiltInPatterns.begin(), kBuiltInPatterns.end()};
+}
+
 QDBusConnection connected(QDBusConnection bus) {
   if (!bus.isConnected()) {
     throw std::runtime_error("cannot reach the session bus (" +
@@ -86,6 +93,14 @@ RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
         *options.oscPort, options.oscAllowed,
         [this](const Command& command) { commands_.run(command, [](const auto&) {}); });
   }
+  if (options.mqtt) {
+    const DeviceIdentity identity{QHostInfo::localHostName().toStdString(), target_.text,
+                                  VELMO_VERSION, options.discoveryPrefix};
+    mqtt_ = std::make_unique<MqttFront>(
+        MqttFront::Settings{*options.mqtt, options.mqttCaFile, identity}, commands_,
+        [this] { return programsView(); });
+  }
+  if (options.dmxIn) dmx_ = std::make_unique<DmxInput>(*options.dmxIn, commands_, programs_);
   onBus_ =
       std::make_unique<RemoteOnBus>(QString::fromStdString(localAddress() + "#token=" + token_));
   onBus_->serveOn(bus, target_.text);
@@ -130,6 +145,14 @@ RemoteState RemoteApp::state() const {
   return state;
 }
 
+ProgramsView RemoteApp::programsView() const {
+  const RemoteState now = state();
+  ProgramsView view{now.chaserRunning, now.panelRunning, now.pattern, now.lines, {}, {}};
+  for (const QString& caption : now.captions) view.captions.push_back(caption.toStdString());
+  view.patterns = chaserPatterns(programs_.chaser());
+  return view;
+}
+
 void RemoteApp::stateMayHaveChanged() {
   if (!pushSoon_.isActive()) pushSoon_.start();
 }
@@ -139,6 +162,7 @@ void RemoteApp::push() {
   if (now == pushed_) return;
   pushed_ = now;
   api_.broadcast(now);
+  if (mqtt_) mqtt_->follow();
 }
 
 std::string RemoteApp::networkAddress() const {
@@ -166,6 +190,8 @@ std::string RemoteApp::notice(bool terminal) const {
            "; velmo remote url prints the page's address with it)\n";
   }
   if (osc_) text += "OSC commands on UDP " + osc_->address().toStdString() + "\n";
+  if (mqtt_) text += mqtt_->notice();
+  if (dmx_) text += dmx_->notice();
   return text;
 }
 
