@@ -32,9 +32,10 @@ def request(method, target, fields=None, body=b"", host=HOST, length=True):
     return head.encode() + b"\r\n" + body
 
 
-def statuses(data, timeout=1.0):
+def statuses(data, timeout=1.0, source="127.0.0.1"):
     """The statuses the remote answers data with, until it ends the connection."""
-    with socket.create_connection(("127.0.0.1", PORT), timeout=timeout) as connection:
+    with socket.create_connection(("127.0.0.1", PORT), timeout=timeout,
+                                  source_address=(source, 0)) as connection:
         connection.sendall(data)
         answered = b""
         try:
@@ -97,6 +98,19 @@ def check_table():
             failures.append(f"{name}: expected {expected}, got {got}")
 
 
+def guess_tokens():
+    """Ten wrong tokens from one address, then the slowed eleventh, then the right one."""
+    wrong = request("GET", "/api/v1/state", {"Authorization": "Bearer " + "1" * 32})
+    got = [statuses(wrong, source="127.0.0.7")[0] for _ in range(10)]
+    started = time.monotonic()
+    got.append(statuses(wrong, timeout=3.0, source="127.0.0.7")[0])
+    slowed = time.monotonic() - started
+    got.append(statuses(request("GET", "/api/v1/state", BEARER), source="127.0.0.7")[0])
+    if got != [401] * 10 + [429, 200] or slowed < 0.9:
+        failures.append(f"ten wrong tokens, one more and the right one got {got}, "
+                        f"the 429 after {slowed:.2f} s")
+
+
 def hold_every_slot():
     """Four addresses take 32 connections each, each kept alive by a HEAD;
     the user with the token must still get in."""
@@ -157,7 +171,7 @@ def push_flood(line):
 
 
 if __name__ == "__main__":
-    {"table": check_table, "slots": hold_every_slot, "osc-flood": lambda: osc_flood(sys.argv[5]),
+    {"table": lambda: (check_table(), guess_tokens()), "slots": hold_every_slot, "osc-flood": lambda: osc_flood(sys.argv[5]),
      "push-flood": lambda: push_flood(sys.argv[5])}[sys.argv[4]]()
     for failure in failures:
         print("FAIL:", failure)

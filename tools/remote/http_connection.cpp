@@ -33,9 +33,6 @@ Refusal readRefusal(beast::error_code error, const HttpLimits& limits) {
             "a request's head may be " + std::to_string(limits.maxHeadBytes) + " bytes at most"};
   if (error == http::error::body_limit)
     return {413, "a body may be " + std::to_string(limits.maxBodyBytes) + " bytes at most"};
-  if (error == beast::error::timeout)
-    return {408,
-            "the request took longer than " + std::to_string(limits.requestTime.count()) + " s"};
   return {400, "not a well-formed HTTP/1.1 request (" + error.message() + ")"};
 }
 
@@ -93,8 +90,11 @@ class HttpConnection final : public Connection,
   }
 
   void requestRead(beast::error_code error) {
+    // The stream closes a connection whose time ran out (a client too slow
+    // to send its request) by itself.
     if (error == http::error::end_of_stream || error == net::error::operation_aborted ||
-        error == net::error::eof || error == net::error::connection_reset)
+        error == net::error::eof || error == net::error::connection_reset ||
+        error == beast::error::timeout)
       return end();
     if (error) {
       const Refusal refusal = readRefusal(error, hub_.limits);

@@ -3,12 +3,15 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QTimer>
 #include <algorithm>
 
 #include "tools/remote/api_paths.h"
 
 namespace velmo::remote {
 namespace {
+
+constexpr std::chrono::seconds kSlowAnswer{1};
 
 struct PageFile {
   std::string_view path;
@@ -110,9 +113,13 @@ void RemoteApi::answer(const HttpRequest& request, const Answer& answer) {
   auto admitted = gate_.admit(request, FailureLimiter::Clock::now());
   if (const auto* refusal = std::get_if<Refusal>(&admitted)) {
     HttpResponse refused = error(*refusal);
-    if (refusal->status == 429) refused.fields.push_back({"Retry-After", "60"});
     refused.close = true;
-    return answer(std::move(refused));
+    if (refusal->status != 429) return answer(std::move(refused));
+    // An address that guessed wrong too often gets each further answer a
+    // second late.
+    refused.fields.push_back({"Retry-After", "60"});
+    QTimer::singleShot(kSlowAnswer, this, [answer, refused] { answer(refused); });
+    return;
   }
   route(request, std::get<Admitted>(admitted),
         [answer, admitted = std::get<Admitted>(admitted)](HttpResponse response) {

@@ -41,7 +41,8 @@ class RequestGate {
   // (403); a target that parseTarget refuses (400); an Upgrade other than a
   // WebSocket upgrade of the push channel (400); under kApiPrefix, a
   // request without the right token (401, counted against its peer: once
-  // the peer is blocked, 429; the right token always gets in); a command
+  // the peer is blocked, 429, which RemoteApi answers a second late; the
+  // right token always gets in); a command
   // (any method but GET and HEAD) without Content-Length (411) or without a
   // JSON Content-Type (415).
   std::variant<Admitted, Refusal> admit(const HttpRequest& request,
