@@ -391,6 +391,47 @@ start_olad() {
   fail "olad did not start: $(cat "$dir/olad.log")"
 }
 
+# start_mosquitto [PORT]: an MQTT broker of the test's own (Debian's
+# mosquitto), as the user nobody when run as root, on a loopback port drawn
+# at random, or on PORT once nothing listens there (a broker started again).
+# It takes the user velmo with the password in $MQTT_PASSWORD only, and keeps
+# nothing across a restart. Sets $MOSQUITTO_PID and $MQTT_PORT. Skips the
+# test when mosquitto is missing.
+MQTT_PASSWORD=velmo-test-password
+start_mosquitto() {
+  command -v mosquitto >/dev/null || e2e_skip "mosquitto is not installed (Debian package mosquitto)"
+  local dir="$WORK/mosquitto" as=() attempt
+  if [[ ! -d "$dir" ]]; then
+    mkdir -p "$dir"
+    mosquitto_passwd -b -c "$dir/passwords" velmo "$MQTT_PASSWORD" 2>/dev/null
+    chmod 600 "$dir/passwords"
+  fi
+  if ((EUID == 0)); then
+    chmod 755 "$WORK"
+    chown -R nobody "$dir"
+    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+  fi
+  if [[ -n ${1:-} ]]; then
+    MQTT_PORT=$1
+    _mqtt_port_free() { ! _port_listened "$MQTT_PORT"; }
+    wait_until 10 _mqtt_port_free || fail "MQTT port $MQTT_PORT stays taken"
+  fi
+  for attempt in 1 2 3 4 5; do
+    [[ -n ${1:-} ]] || MQTT_PORT=$(free_port)
+    printf 'listener %s 127.0.0.1\nallow_anonymous false\npassword_file %s\npersistence false\n' \
+      "$MQTT_PORT" "$dir/passwords" >"$dir/mosquitto.conf"
+    "${as[@]}" mosquitto -c "$dir/mosquitto.conf" >>"$dir/mosquitto.log" 2>&1 &
+    MOSQUITTO_PID=$!
+    E2E_PIDS="$E2E_PIDS $MOSQUITTO_PID"
+    _mosquitto_ready() {
+      kill -0 "$MOSQUITTO_PID" 2>/dev/null && ss -Htlnp "sport = :$MQTT_PORT" | grep -q "pid=$MOSQUITTO_PID,"
+    }
+    wait_until 10 _mosquitto_ready && return 0
+    kill "$MOSQUITTO_PID" 2>/dev/null || true
+  done
+  fail "mosquitto did not start: $(cat "$dir/mosquitto.log")"
+}
+
 _port_listened() { [[ -n "$(ss -Htln "sport = :$1")" ]]; }
 
 # free_port: a TCP port on this machine that nothing listens on now.
