@@ -30,6 +30,14 @@ std::string reason(int code) {
   return text;
 }
 
+// reason(code), with what to look at when TLS failed.
+std::string failure(int code) {
+  if (code != MOSQ_ERR_TLS) return reason(code) + ".";
+  return reason(code) +
+         ": the broker's certificate must be for the host name in --mqtt and signed by an "
+         "authority the system trusts, or by the one given with --mqtt-ca.";
+}
+
 // How long to wait before trying the broker again after failures tries in a
 // row failed: at once after the first, then from 0.5 s on twice as long
 // each time, up to 8 s.
@@ -99,7 +107,7 @@ void MqttClient::run() {
                                        kKeepAliveSeconds);
     made = made || connecting == MOSQ_ERR_SUCCESS;
     if (connecting != MOSQ_ERR_SUCCESS)
-      tellLost("cannot reach " + where_ + ": " + reason(connecting) + ".");
+      tellLost("cannot reach " + where_ + ": " + failure(connecting));
     int looping = connecting;
     linked_ = false;
     while (!stopping_ && looping == MOSQ_ERR_SUCCESS)
@@ -108,7 +116,7 @@ void MqttClient::run() {
     if (connecting == MOSQ_ERR_SUCCESS) {
       tellLost((linked_ ? "the connection to " + where_ + " was lost: "
                         : "cannot reach " + where_ + ": ") +
-               reason(looping) + ".");
+               failure(looping));
     }
     pause(retryDelay(++failures_));
   }
