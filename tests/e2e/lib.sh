@@ -418,7 +418,7 @@ start_mosquitto() {
   fi
   for attempt in 1 2 3 4 5; do
     [[ -n ${1:-} ]] || MQTT_PORT=$(free_port)
-    printf 'listener %s 127.0.0.1\nallow_anonymous false\npassword_file %s\npersistence false\n' \
+    printf 'listener %s 127.0.0.1\nallow_anonymous false\npassword_file %s\npersistence false\nset_tcp_nodelay true\n' \
       "$MQTT_PORT" "$dir/passwords" >"$dir/mosquitto.conf"
     "${as[@]}" mosquitto -c "$dir/mosquitto.conf" >>"$dir/mosquitto.log" 2>&1 &
     MOSQUITTO_PID=$!

@@ -77,6 +77,10 @@ MqttClient::MqttClient(const RemoteMqttSettings& settings, const RemoteMqttHandl
                   (settings.caFile ? settings.caFile : kSystemAuthorities));
     }
     require(mosquitto_threaded_set(client_, true), "share the client between threads");
+    // A command's acknowledgement and the state it brings go out at once:
+    // held back for the broker's acknowledgement, they wait for its delayed
+    // one, some 40 ms.
+    require(mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1), "send without delay");
     mosquitto_connect_callback_set(client_, &onConnect);
     mosquitto_message_callback_set(client_, &onMessage);
     mosquitto_publish_callback_set(client_, &onPublish);
