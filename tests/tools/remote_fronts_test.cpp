@@ -106,9 +106,12 @@ TEST(RemoteFrontsTest, TheDeviceTakesOnlyItsOwnCommands) {
   const struct {
     std::string topic, payload;
     Asked asked;
+    bool retained = false;
   } cases[] = {
       {base + "/line/8/set", "ON", Command(LineCommand{8, true})},
       {base + "/line/1/set", "OFF", Command(LineCommand{1, false})},
+      {base + "/line/1/set", "OFF", {}, true},  // kept by the broker: no command
+      {"ha/status", "online", HomeAssistantDevice::AnnounceAgain{}, true},
       {base + "/line/1/set", "on", {}},
       {base + "/line/9/set", "ON", {}},
       {base + "/line/01x/set", "ON", {}},
@@ -121,7 +124,7 @@ TEST(RemoteFrontsTest, TheDeviceTakesOnlyItsOwnCommands) {
       {"velmo/other/line/1/set", "ON", {}},
   };
   for (const auto& row : cases) {
-    const Asked asked = device.take(row.topic, row.payload, view);
+    const Asked asked = device.take(row.topic, row.payload, row.retained, view);
     EXPECT_EQ(asked.index(), row.asked.index()) << row.topic << " " << row.payload;
     if (const auto* command = std::get_if<Command>(&asked)) {
       EXPECT_EQ(*command, std::get<Command>(row.asked)) << row.topic << " " << row.payload;

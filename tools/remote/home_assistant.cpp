@@ -172,10 +172,11 @@ MqttMessage HomeAssistantDevice::stateFor(const Command& command, const Programs
 }
 
 HomeAssistantDevice::Asked HomeAssistantDevice::take(std::string_view topic,
-                                                     std::string_view payload,
+                                                     std::string_view payload, bool retained,
                                                      const ProgramsView& view) const {
   if (topic == identity_.discoveryPrefix + "/status")
     return payload == kOnline ? Asked(AnnounceAgain{}) : Asked();
+  if (retained) return {};
   if (topic == base_ + "/chaser/set") {
     const auto option = std::find(view.patterns.begin(), view.patterns.end(), payload);
     if (option == view.patterns.end()) return {};

@@ -78,8 +78,11 @@ class HomeAssistantDevice {
   using Asked = std::variant<std::monostate, Command, AnnounceAgain>;
   // What a message on a subscribed topic asks: "ON" or "OFF" on a switch's
   // command topic, an option of view.patterns on the select's; anything else
-  // asks nothing.
-  Asked take(std::string_view topic, std::string_view payload, const ProgramsView& view) const;
+  // asks nothing. So does a command the broker kept (retained), which would
+  // otherwise be carried out anew at every connection, undoing what was done
+  // since.
+  Asked take(std::string_view topic, std::string_view payload, bool retained,
+             const ProgramsView& view) const;
 
   // The device's node id in the topics: "velmo_" and the machine's name
   // (and the target) with every character but a-z, A-Z, 0-9 and "-" written

@@ -106,13 +106,13 @@ void MqttFront::onLost(void* self, const char* why) {
       front, [front, reason = std::string(why)] { front->lost(reason); }, Qt::QueuedConnection);
 }
 
-void MqttFront::onMessage(void* self, const char* topic, const char* payload,
-                          std::uint32_t length) {
+void MqttFront::onMessage(void* self, const char* topic, const char* payload, std::uint32_t length,
+                          int retained) {
   auto* front = static_cast<MqttFront*>(self);
   QMetaObject::invokeMethod(
       front,
-      [front, topic = std::string(topic), payload = std::string(payload, length)] {
-        front->take(topic, payload);
+      [front, topic = std::string(topic), payload = std::string(payload, length), retained] {
+        front->take(topic, payload, retained != 0);
       },
       Qt::QueuedConnection);
 }
@@ -133,9 +133,9 @@ void MqttFront::follow() {
   if (connected_) publish(device_.follow(view_()));
 }
 
-void MqttFront::take(const std::string& topic, const std::string& payload) {
+void MqttFront::take(const std::string& topic, const std::string& payload, bool retained) {
   const ProgramsView view = view_();
-  const auto asked = device_.take(topic, payload, view);
+  const auto asked = device_.take(topic, payload, retained, view);
   if (std::holds_alternative<HomeAssistantDevice::AnnounceAgain>(asked)) {
     publish(device_.announce(view));
   } else if (const auto* command = std::get_if<Command>(&asked)) {

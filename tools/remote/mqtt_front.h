@@ -51,10 +51,11 @@ class MqttFront : public QObject {
  private:
   static void onConnected(void* self);
   static void onLost(void* self, const char* why);
-  static void onMessage(void* self, const char* topic, const char* payload, std::uint32_t length);
+  static void onMessage(void* self, const char* topic, const char* payload, std::uint32_t length,
+                        int retained);
   void connected();
   void lost(const std::string& why);
-  void take(const std::string& topic, const std::string& payload);
+  void take(const std::string& topic, const std::string& payload, bool retained);
   void publish(const std::vector<MqttMessage>& messages);
 
   Settings settings_;

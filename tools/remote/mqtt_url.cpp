@@ -10,10 +10,10 @@ namespace {
 constexpr std::string_view kPlain = "mqtt://";
 constexpr std::string_view kTls = "mqtts://";
 
-[[noreturn]] void refuse(std::string_view url, const std::string& why = "") {
+[[noreturn]] void refuse(std::string_view url, std::string_view why = "") {
   throw std::invalid_argument(
-      "--mqtt takes mqtt://[USER@]HOST[:PORT] or mqtts://[USER@]HOST[:PORT]" + why + ", not \"" +
-      std::string(url) + "\"");
+      "--mqtt takes mqtt://[USER@]HOST[:PORT] or mqtts://[USER@]HOST[:PORT]" + std::string(why) +
+      ", not \"" + std::string(url) + "\"");
 }
 
 bool plainHostName(std::string_view host) {
@@ -48,8 +48,12 @@ MqttBroker parseMqttUrl(std::string_view url) {
   if (const auto at = rest.rfind('@'); at != std::string_view::npos) {
     broker.user = std::string(rest.substr(0, at));
     rest = rest.substr(at + 1);
+    // Told without the address, which holds the password.
     if (broker.user.find(':') != std::string::npos)
-      refuse(url, " with the password in the MQTT password file, never on the command line");
+      throw std::invalid_argument(
+          "--mqtt takes no password, which would stand on a command line every user of the "
+          "computer can read: give mqtt://USER@HOST, and the password in the MQTT password "
+          "file (see velmo-remote(1))");
     if (broker.user.empty() || broker.user.find_first_of("/@") != std::string::npos) refuse(url);
   }
   std::string_view port;

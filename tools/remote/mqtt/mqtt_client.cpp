@@ -166,9 +166,9 @@ void MqttClient::onConnect(mosquitto*, void* self, int code) {
 void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* message) {
   const auto& client = *static_cast<MqttClient*>(self);
   if (!client.handlers_.message) return;
-  client.handlers_.message(client.handlers_.context, message->topic,
-                           static_cast<const char*>(message->payload),
-                           static_cast<std::uint32_t>(message->payloadlen));
+  client.handlers_.message(
+      client.handlers_.context, message->topic, static_cast<const char*>(message->payload),
+      static_cast<std::uint32_t>(message->payloadlen), message->retain ? 1 : 0);
 }
 
 void MqttClient::onPublish(mosquitto*, void* self, int id) {

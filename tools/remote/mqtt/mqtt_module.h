@@ -38,8 +38,9 @@ typedef struct RemoteMqttHandlers {
   // people. The module tries again, after 1 s and then twice as long each
   // time, up to 10 s.
   void (*lost)(void* context, const char* why);
-  // A message on a subscribed topic.
-  void (*message)(void* context, const char* topic, const char* payload, uint32_t length);
+  // A message on a subscribed topic; retained is 1 for one the broker kept.
+  void (*message)(void* context, const char* topic, const char* payload, uint32_t length,
+                  int retained);
 } RemoteMqttHandlers;
 
 // Connects to the broker on a thread of the module's own. NULL when the
