@@ -2,6 +2,7 @@
 #include "tools/remote/mqtt/mqtt_client.h"
 
 #include <mosquitto.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -69,6 +70,10 @@ MqttClient::MqttClient(const RemoteMqttSettings& settings, const RemoteMqttHandl
                                static_cast<int>(std::strlen(settings.willPayload)),
                                settings.willPayload, kQos, true),
             "set the last will");
+    if (settings.caFile && access(settings.caFile, R_OK) != 0) {
+      throw std::runtime_error("MQTT: cannot read the certificate authority in " +
+                               std::string(settings.caFile) + ": " + std::strerror(errno));
+    }
     if (settings.tls) {
       require(mosquitto_tls_set(client_, settings.caFile,
                                 settings.caFile ? nullptr : kSystemAuthorities, nullptr, nullptr,
