@@ -151,13 +151,7 @@ void OlaConnection::receive(std::uint32_t universe, FrameHandler onFrame) {
   reply_ = Reply();
   client_->RegisterUniverse(universe, ola::client::REGISTER,
                             ola::NewSingleCallback(&takeResult, &reply_));
-  try {
-    await("the frames of universe ", universe);
-  } catch (const OlaAway&) {
-    throw;
-  } catch (const OlaFailure& failure) {
-    throw OlaAway(failure.what());
-  }
+  await("the frames of universe ", universe);
 }
 
 void OlaConnection::takeFrame(const ola::client::DMXMetadata&, const DmxBuffer& data) {

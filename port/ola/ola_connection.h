@@ -58,7 +58,7 @@ class OlaConnection {
   using FrameHandler = std::function<void(const ola::DmxBuffer& frame)>;
 
   // Registers for the frames of universe (olad makes the universe if it has
-  // none); from then on wait() hands each to onFrame. Throws OlaAway.
+  // none); from then on wait() hands each to onFrame. Throws as mergeMode.
   void receive(std::uint32_t universe, FrameHandler onFrame);
 
   // Hands the frames that come within span to receive's handler. Throws
