@@ -2,6 +2,7 @@
 #include "bench/example_cascade.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "chaser/chaser.h"
 
@@ -51,6 +52,28 @@ CycleSchedule scheduleOf(const PatternGroup& group) {
       schedule.writes.begin(), schedule.writes.end(),
       [](const ExpectedWrite& a, const ExpectedWrite& b) { return a.offset < b.offset; });
   return schedule;
+}
+
+chaser::UserPattern benchUserPattern() {
+  return {4, "Par", {3, 12, 48, 192}, {120, 120, 60, 60}};
+}
+
+CycleSchedule scheduleOf(const chaser::UserPattern& pattern) {
+  CycleSchedule schedule{milliseconds{0}, {}};
+  for (std::size_t step = 0; step < pattern.steps.size(); ++step) {
+    schedule.period += milliseconds{pattern.times[step]};
+    schedule.writes.push_back({schedule.period, pattern.steps[step]});
+  }
+  return schedule;
+}
+
+CycleSchedule atSpeed(const CycleSchedule& schedule, double speed) {
+  const auto scaled = [speed](milliseconds span) {
+    return milliseconds{std::lround(static_cast<double>(span.count()) / speed)};
+  };
+  CycleSchedule faster{scaled(schedule.period), schedule.writes};
+  for (ExpectedWrite& write : faster.writes) write.offset = scaled(write.offset);
+  return faster;
 }
 
 }  // namespace velmo::bench

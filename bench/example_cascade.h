@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "chaser/user_pattern.h"
+
 namespace velmo::bench {
 
 // The example settings as a settings lookup: each step timer's own section
@@ -41,5 +43,16 @@ struct CycleSchedule {
 };
 
 CycleSchedule scheduleOf(const PatternGroup& group);
+
+// The user pattern the benchmark plays: the four pairs of lines in turn, as
+// the example in the manual, with steps of two lengths.
+chaser::UserPattern benchUserPattern();
+
+// A user pattern's cycle: each step its time after the one before.
+CycleSchedule scheduleOf(const chaser::UserPattern& pattern);
+
+// schedule at a speed factor: every offset and the period divided by it
+// (whole milliseconds: the example intervals halve exactly).
+CycleSchedule atSpeed(const CycleSchedule& schedule, double speed);
 
 }  // namespace velmo::bench

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how exactly the chaser's step timers hit their instants, on the
-// way the program takes: the real chaser cascade on the real-time timer
-// driver, writing through libvelmoport.so to the default simulated register
-// (in a temporary folder), with and without the port trace. Against it: the
-// machine's floor (a thread sleeping to each instant) and a naive cascade of
-// plain Qt timers. Each variant runs in a process of its own, with its own
-// environment for the port library.
+// way the program takes: the real chaser on its step thread (real-time
+// priority where granted), writing through libvelmoport.so to the default
+// simulated register (in a temporary folder), with and without the port
+// trace: two built-in patterns, a user pattern, and pattern 1 at speed 2.
+// Against it: the machine's floor (a thread sleeping to each instant) and a
+// naive cascade of plain Qt timers. Then the floor and the chaser again with
+// three busy loops beside them. Each variant runs in a process of its own,
+// with its own environment for the port library.
 //
 //   step_timing_bench [--seconds N]   (N seconds per pattern run, default 10)
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
@@ -19,6 +22,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +35,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "bench/busy_load.h"
 #include "bench/example_cascade.h"
 #include "bench/naive_cascade.h"
 #include "bench/sleep_floor.h"
@@ -38,7 +43,8 @@
 #include "bench/timing_figures.h"
 #include "chaser/chaser.h"
 #include "port_client/port.h"
-#include "qt/realtime_timer_driver.h"
+#include "qt/realtime_priority.h"
+#include "qt/step_thread.h"
 #include "system/temp_folder.h"
 #include "timers/clock.h"
 
@@ -49,6 +55,7 @@ using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kIdleSpan = 2s;
+constexpr int kBusyLoops = 3;
 
 struct Options {
   milliseconds span;
@@ -72,9 +79,29 @@ std::optional<milliseconds> parseRunSpan(int argc, char** argv) {
   return span;
 }
 
+// The runs of each variant, in the order they are measured and printed.
+enum Run { kPattern1, kPattern3, kUserPattern, kPattern1AtSpeed2, kRunCount };
+constexpr const char* kRunNames[kRunCount] = {"pattern 1", "pattern 3", "user pattern",
+                                              "1 at speed 2"};
+constexpr double kFastSpeed = 2;
+
+CycleSchedule scheduleOfRun(int run) {
+  switch (run) {
+    case kPattern1:
+      return scheduleOf(pattern1());
+    case kPattern3:
+      return scheduleOf(pattern3());
+    case kUserPattern:
+      return scheduleOf(benchUserPattern());
+    default:
+      return atSpeed(scheduleOf(pattern1()), kFastSpeed);
+  }
+}
+
 // What one variant measured; plain data, so a child process can hand it over
 // through a pipe.
 struct RunFigures {
+  bool measured = false;
   TimingFigures timing;
   int wakeups = -1;  // real-time driver wake-ups during the run; -1: not counted
 };
@@ -86,9 +113,9 @@ struct IdleFigures {
 };
 
 struct VariantFigures {
-  RunFigures pattern1;
-  RunFigures pattern3;
+  RunFigures runs[kRunCount];
   IdleFigures idle;
+  bool realTime = false;  // the step thread ran at real-time priority
 };
 static_assert(std::is_trivially_copyable_v<VariantFigures>);
 
@@ -106,8 +133,11 @@ constexpr Variant kVariants[] = {
     {"real-time, traced", Timers::kRealTime, true},
     {"naive QTimer", Timers::kNaive, false},
 };
+constexpr std::size_t kFloor = 0;
 constexpr std::size_t kRealTime = 1;
 constexpr std::size_t kNaive = 3;
+// Measured again under load, in this order.
+constexpr std::size_t kLoadedVariants[] = {kFloor, kRealTime};
 
 [[noreturn]] void fail(const std::string& what) {
   std::fprintf(stderr, "step_timing_bench: %s\n", what.c_str());
@@ -120,23 +150,29 @@ void runEventLoop(milliseconds span) {
   loop.exec();
 }
 
+// How work reaches the timers of a variant: on the step thread, or here.
+using OnTimers = std::function<void(const std::function<void()>&)>;
+
 // Clicks, runs the event loop for span, and measures the writes after the
-// click's 0 against the pattern's timeline, which starts once that 0 is
+// click's 0 against the run's timeline, which starts once that 0 is
 // written: the click's countdowns start there, and an outside observer
 // (a trace, the lines) sees the pattern begin there.
-RunFigures measureRun(StampingPort& port, const std::function<void()>& click,
-                      const PatternGroup& group, milliseconds span, int* wakeups) {
-  port.take();
+RunFigures measureRun(const OnTimers& onTimers, StampingPort& port,
+                      const std::function<void()>& click, int run, milliseconds span,
+                      std::atomic<int>* wakeups) {
+  onTimers([&] { port.take(); });
   if (wakeups) *wakeups = 0;
-  click();
+  onTimers(click);
   runEventLoop(span);
-  const std::vector<StampedWrite> writes = port.take();
+  std::vector<StampedWrite> writes;
+  onTimers([&] { writes = port.take(); });
   if (writes.empty() || writes.front().value != 0) fail("the click did not write 0 first");
-  RunFigures run;
-  run.timing =
-      measureTiming(scheduleOf(group), writes.front().done, {writes.begin() + 1, writes.end()});
-  if (wakeups) run.wakeups = *wakeups;
-  return run;
+  RunFigures figures;
+  figures.measured = true;
+  figures.timing =
+      measureTiming(scheduleOfRun(run), writes.front().done, {writes.begin() + 1, writes.end()});
+  if (wakeups) figures.wakeups = *wakeups;
+  return figures;
 }
 
 long threadVoluntarySwitches() {
@@ -145,12 +181,15 @@ long threadVoluntarySwitches() {
   return usage.ru_nvcsw;
 }
 
-IdleFigures measureIdle(milliseconds span, int& wakeups) {
+IdleFigures measureIdle(qt::StepThread& steps, milliseconds span, std::atomic<int>& wakeups) {
   wakeups = 0;
-  const long before = threadVoluntarySwitches();
+  long before = 0;
+  long after = 0;
+  steps.run([&] { before = threadVoluntarySwitches(); });
   runEventLoop(span);
-  // The timer that ends the wait wakes the thread once.
-  return {true, wakeups, threadVoluntarySwitches() - before - 1};
+  steps.run([&] { after = threadVoluntarySwitches(); });
+  // The step thread waits once after the first call, and wakes for the second.
+  return {true, wakeups, after - before - 1};
 }
 
 // The folder the programs keep the default register in: $XDG_RUNTIME_DIR
@@ -195,26 +234,49 @@ void usePortLibraryIn(const TempFolder& folder, bool traced) {
   }
 }
 
+bool runsRealTime(pid_t thread) {
+  const int policy = sched_getscheduler(thread);
+  return policy >= 0 && ((policy & ~SCHED_RESET_ON_FORK) == SCHED_FIFO ||
+                         (policy & ~SCHED_RESET_ON_FORK) == SCHED_RR);
+}
+
 VariantFigures measureRealTime(const Options& options, bool withIdle) {
   QCoreApplication application(options.argc, options.argv);
-  qt::RealTimeTimerDriver driver;
+  qt::StepThread steps;
   const MonotonicClock clock;
   LibraryPort library(VELMO_PORT_LIBRARY);
   StampingPort port(library, clock);
-  driver.setWakeObserver([&](Instant due) { port.woke(due); });
-  int wakeups = 0;  // every wake-up, the early ones before each due instant included
-  QObject::connect(driver.findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
-                   [&] { ++wakeups; });
-  chaser::Chaser chaser(driver.scheduler(), port, "", exampleSetting);
-  chaser.Form_Load();
+  std::atomic<int> wakeups = 0;  // every wake-up, the early ones before each due instant included
+  std::unique_ptr<chaser::Chaser> chaser;
+  const OnTimers onSteps = [&](const std::function<void()>& work) { steps.run(work); };
+  steps.run([&] {
+    steps.driver().setWakeObserver([&](Instant due) { port.woke(due); });
+    QObject::connect(steps.driver().findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
+                     [&] { ++wakeups; });
+    chaser = std::make_unique<chaser::Chaser>(steps.scheduler(), port, "", exampleSetting);
+    chaser->Form_Load();
+    chaser->setUserPatterns({benchUserPattern()});
+  });
+  qt::raiseStepWorkToRealTime(steps.threadId());
 
   VariantFigures figures;
-  figures.pattern1 = measureRun(
-      port, [&] { chaser.Command1_Click(); }, pattern1(), options.span, &wakeups);
-  figures.pattern3 = measureRun(
-      port, [&] { chaser.Command3_Click(); }, pattern3(), options.span, &wakeups);
-  chaser.Command4_Click();
-  if (withIdle) figures.idle = measureIdle(std::min(options.span, kIdleSpan), wakeups);
+  figures.realTime = runsRealTime(steps.threadId());
+  const std::function<void()> clicks[kRunCount] = {
+      [&] { chaser->Command1_Click(); }, [&] { chaser->Command3_Click(); },
+      [&] { chaser->click(benchUserPattern().number); },
+      [&] {
+        chaser->setSpeed(kFastSpeed);
+        chaser->Command1_Click();
+      }};
+  for (int run = 0; run < kRunCount; ++run) {
+    figures.runs[run] = measureRun(onSteps, port, clicks[run], run, options.span, &wakeups);
+  }
+  steps.run([&] {
+    chaser->setSpeed(1);
+    chaser->Command4_Click();
+  });
+  if (withIdle) figures.idle = measureIdle(steps, std::min(options.span, kIdleSpan), wakeups);
+  steps.run([&] { chaser.reset(); });
   return figures;
 }
 
@@ -224,12 +286,12 @@ VariantFigures measureNaive(const Options& options) {
   LibraryPort library(VELMO_PORT_LIBRARY);
   StampingPort port(library, clock);
   VariantFigures figures;
-  RunFigures* runs[] = {&figures.pattern1, &figures.pattern3};
+  const OnTimers here = [](const std::function<void()>& work) { work(); };
   const PatternGroup groups[] = {pattern1(), pattern3()};
-  for (int i = 0; i < 2; ++i) {
-    NaiveCascade cascade(port, groups[i]);
-    *runs[i] = measureRun(
-        port, [&] { cascade.start(); }, groups[i], options.span, nullptr);
+  for (const int run : {kPattern1, kPattern3}) {
+    NaiveCascade cascade(port, groups[run]);
+    figures.runs[run] = measureRun(
+        here, port, [&] { cascade.start(); }, run, options.span, nullptr);
     cascade.stop();
   }
   return figures;
@@ -238,12 +300,11 @@ VariantFigures measureNaive(const Options& options) {
 VariantFigures measureFloor(const Options& options) {
   const MonotonicClock clock;
   VariantFigures figures;
-  RunFigures* runs[] = {&figures.pattern1, &figures.pattern3};
-  const PatternGroup groups[] = {pattern1(), pattern3()};
-  for (int i = 0; i < 2; ++i) {
-    const CycleSchedule schedule = scheduleOf(groups[i]);
-    const FloorRun run = sleepThroughSchedule(schedule, options.span, clock);
-    runs[i]->timing = measureTiming(schedule, run.click, run.writes);
+  for (int run = 0; run < kRunCount; ++run) {
+    const CycleSchedule schedule = scheduleOfRun(run);
+    const FloorRun floor = sleepThroughSchedule(schedule, options.span, clock);
+    figures.runs[run].measured = true;
+    figures.runs[run].timing = measureTiming(schedule, floor.click, floor.writes);
   }
   return figures;
 }
@@ -303,7 +364,7 @@ std::string ratio(double naive, double ours) {
 void printErrorRow(const char* pattern, const char* timers, const RunFigures& run) {
   const TimingFigures& f = run.timing;
   const std::string wakeups = run.wakeups >= 0 ? std::to_string(run.wakeups) : "-";
-  std::printf("%-10s %-18s %6zu %6zu %6zu %6zu %8.3f %8.3f %8.3f %8.3f %8s\n", pattern, timers,
+  std::printf("%-12s %-18s %6zu %6zu %6zu %6zu %8.3f %8.3f %8.3f %8.3f %8s\n", pattern, timers,
               f.writes, f.wrongBytes, f.cycles, f.early, f.p50, f.p99, f.max, f.drift,
               wakeups.c_str());
 }
@@ -316,44 +377,61 @@ std::string spreadText(const Spread& spread) {
 
 void printStageRow(const char* pattern, const char* timers, const RunFigures& run) {
   const StageFigures& s = run.timing.stages;
-  std::printf("%-10s %-18s %14s %14s %14s %14s %14s\n", pattern, timers,
+  std::printf("%-12s %-18s %14s %14s %14s %14s %14s\n", pattern, timers,
               spreadText(s.toWake).c_str(), spreadText(s.toCall).c_str(),
               spreadText(s.dueToCall).c_str(), spreadText(s.inPort).c_str(),
               spreadText(s.toDone).c_str());
 }
 
-using PatternOf = const RunFigures& (*)(const VariantFigures&);
-
-const std::pair<const char*, PatternOf> kPatterns[] = {
-    {"pattern 1", [](const VariantFigures& f) -> const RunFigures& { return f.pattern1; }},
-    {"pattern 3", [](const VariantFigures& f) -> const RunFigures& { return f.pattern3; }}};
-
 void printErrorTable(const std::vector<VariantFigures>& figures) {
-  std::printf("%-10s %-18s %6s %6s %6s %6s %8s %8s %8s %8s %8s\n", "pattern", "timers", "writes",
+  std::printf("%-12s %-18s %6s %6s %6s %6s %8s %8s %8s %8s %8s\n", "pattern", "timers", "writes",
               "wrong", "cycles", "early", "p50", "p99", "max", "drift", "wake-ups");
-  for (const auto& [pattern, of] : kPatterns) {
+  for (int run = 0; run < kRunCount; ++run) {
+    bool first = true;
     for (std::size_t i = 0; i < figures.size(); ++i) {
-      printErrorRow(i == 0 ? pattern : "", kVariants[i].name, of(figures[i]));
+      if (!figures[i].runs[run].measured) continue;
+      printErrorRow(first ? kRunNames[run] : "", kVariants[i].name, figures[i].runs[run]);
+      first = false;
     }
-    const TimingFigures& o = of(figures[kRealTime]).timing;
-    const TimingFigures& n = of(figures[kNaive]).timing;
-    std::printf("%-10s %-18s %27s %8s %8s %8s %8s\n", "", "naive / real-time", "",
+    if (!figures[kNaive].runs[run].measured) continue;
+    const TimingFigures& o = figures[kRealTime].runs[run].timing;
+    const TimingFigures& n = figures[kNaive].runs[run].timing;
+    std::printf("%-12s %-18s %27s %8s %8s %8s %8s\n", "", "naive / real-time", "",
                 ratio(n.p50, o.p50).c_str(), ratio(n.p99, o.p99).c_str(),
                 ratio(n.max, o.max).c_str(), ratio(n.drift, o.drift).c_str());
   }
 }
 
 void printStageTable(const std::vector<VariantFigures>& figures) {
-  std::printf("%-10s %-18s %14s %14s %14s %14s %14s\n", "pattern", "timers", "due -> wake",
+  std::printf("%-12s %-18s %14s %14s %14s %14s %14s\n", "pattern", "timers", "due -> wake",
               "wake -> call", "due -> call", "in port", "due -> done");
-  for (const auto& [pattern, of] : kPatterns) {
+  for (int run = 0; run < kRunCount; ++run) {
     bool first = true;
     for (std::size_t i = 0; i < figures.size(); ++i) {
-      if (!of(figures[i]).timing.staged) continue;
-      printStageRow(first ? pattern : "", kVariants[i].name, of(figures[i]));
+      if (!figures[i].runs[run].timing.staged) continue;
+      printStageRow(first ? kRunNames[run] : "", kVariants[i].name, figures[i].runs[run]);
       first = false;
     }
   }
+}
+
+void printLoadTable(const std::vector<VariantFigures>& idle,
+                    const std::vector<VariantFigures>& loaded) {
+  std::printf("%-12s %-18s %8s %8s %8s %8s %8s %6s\n", "pattern", "timers", "idle p50", "p99",
+              "load p50", "p99", "max", "early");
+  for (int run = 0; run < kRunCount; ++run) {
+    for (std::size_t i = 0; i < std::size(kLoadedVariants); ++i) {
+      const TimingFigures& quiet = idle[kLoadedVariants[i]].runs[run].timing;
+      const TimingFigures& busy = loaded[i].runs[run].timing;
+      std::printf("%-12s %-18s %8.3f %8.3f %8.3f %8.3f %8.3f %6zu\n", i == 0 ? kRunNames[run] : "",
+                  kVariants[kLoadedVariants[i]].name, quiet.p50, quiet.p99, busy.p50, busy.p99,
+                  busy.max, busy.early);
+    }
+  }
+}
+
+const char* grantedText(bool realTime) {
+  return realTime ? "granted" : "not granted";
 }
 
 int run(int argc, char** argv) {
@@ -366,24 +444,37 @@ int run(int argc, char** argv) {
   const TempFolder folder(registerParent());
   const double seconds = static_cast<double>(span->count()) / 1000;
   const double idleSeconds = static_cast<double>(std::min(*span, kIdleSpan).count()) / 1000;
-  std::fprintf(stderr, "running %zu x 2 x %.1f s of patterns and %.1f s idle ...\n",
-               std::size(kVariants), seconds, idleSeconds);
+  std::fprintf(
+      stderr,
+      "running %zu x %d x %.1f s of patterns and %.1f s idle, then %zu x %d under load ...\n",
+      std::size(kVariants), kRunCount, seconds, idleSeconds, std::size(kLoadedVariants), kRunCount);
   std::vector<VariantFigures> figures;
   for (const Variant& variant : kVariants) {
     figures.push_back(inChild([&] { return measure(variant, options, folder); }));
   }
+  std::vector<VariantFigures> loaded;
+  {
+    const auto bound = std::chrono::duration_cast<std::chrono::seconds>(
+        *span * kRunCount * std::size(kLoadedVariants) + 60s);
+    const BusyLoad load(kBusyLoops, bound);
+    for (const std::size_t variant : kLoadedVariants) {
+      loaded.push_back(inChild([&] { return measure(kVariants[variant], options, folder); }));
+    }
+  }
 
   std::printf(
-      "Step timing of the chaser cascade, example intervals, %.1f s per run, each write through\n"
+      "Step timing of the chaser, example intervals, %.1f s per run, each write through\n"
       "libvelmoport.so to the default simulated register, in a temporary folder on %s.\n"
+      "user pattern = steps 3, 12, 48, 192 at 120, 120, 60, 60 ms; 1 at speed 2 = pattern 1 with\n"
+      "every step time halved. Real-time priority of the step thread: %s.\n"
       "Error of each write = |instant the port call returned - ideal instant from the click's 0| "
       "(ms):\n"
       "p50, p99, max; early = writes before their instant; drift = mean lateness of the last\n"
       "complete cycle minus that of the first; wake-ups = real-time driver wake-ups during the\n"
       "run, the early ones before each due instant included.\n"
-      "sleep floor = a thread sleeping to each instant (clock_nanosleep, 1 ns timer slack), no\n"
-      "event loop and no port; traced = with VELMO_PORT_TRACE.\n\n",
-      seconds, fileSystemOf(folder.path()).c_str());
+      "sleep floor = a thread sleeping to each instant (clock_nanosleep, 1 ns timer slack,\n"
+      "normal priority), no event loop and no port; traced = with VELMO_PORT_TRACE.\n\n",
+      seconds, fileSystemOf(folder.path()).c_str(), grantedText(figures[kRealTime].realTime));
   printErrorTable(figures);
   std::printf(
       "\nWhere the time goes, ms p50 / p99 over the first write of each wake-up: due -> wake =\n"
@@ -394,9 +485,14 @@ int run(int argc, char** argv) {
   printStageTable(figures);
   const IdleFigures& idle = figures[kRealTime].idle;
   std::printf(
-      "\nIdle %.1f s after \"Deaktiver\": real-time driver wake-ups %d, main-thread "
-      "wake-ups %ld (besides the one that ends the wait).\n",
+      "\nIdle %.1f s after \"Deaktiver\": real-time driver wake-ups %d, step-thread "
+      "wake-ups %ld.\n",
       idleSeconds, idle.driverWakeups, idle.threadWakeups);
+  std::printf(
+      "\nUnder load: %d busy loops at normal priority beside the run (real-time priority %s),\n"
+      "error in ms, beside the idle figures above.\n\n",
+      kBusyLoops, grantedText(loaded[1].realTime));
+  printLoadTable(figures, loaded);
   return 0;
 }
 

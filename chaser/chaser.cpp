@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chaser/chaser.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 
 #include "chaser/interval_text.h"
 #include "ini/text_encoding.h"
@@ -47,7 +49,8 @@ Chaser::Chaser(TimerScheduler& scheduler, Port& port, std::string programFolder,
     : scheduler_(scheduler),
       port_(port),
       programFolder_(std::move(programFolder)),
-      readIni_(std::move(readIni)) {
+      readIni_(std::move(readIni)),
+      userStep_(scheduler, [this] { userStep_Timer(); }) {
   for (int number = 1; number <= kTimerCount; ++number) {
     timers_[number - 1] = std::make_unique<WindowTimer>(scheduler, handlerOf(number));
   }
@@ -100,11 +103,115 @@ void Chaser::startPattern(int pattern) {
   scheduler_.runHandler([&] {
     port_.PortOut(kDataPort, 0);
     setEnabled(kStepTimers, false);
-    setEnabled(kPatternTimers[static_cast<std::size_t>(pattern)], true);
+    userStep_.setEnabled(false);
+    if (pattern <= kPatternCount) {
+      playing_.reset();
+      setEnabled(kPatternTimers[static_cast<std::size_t>(pattern)], true);
+    } else {
+      startUserSteps();
+    }
   });
+  setPattern(pattern);
+}
+
+void Chaser::setPattern(int pattern) {
   if (pattern == pattern_) return;
   pattern_ = pattern;
-  if (patternChanged_) patternChanged_(pattern_);
+  for (const auto& observer : patternChanged_) observer(pattern_);
+}
+
+void Chaser::click(int number) {
+  if (!hasPattern(number)) {
+    throw std::out_of_range("no pattern " + std::to_string(number));
+  }
+  if (number <= kPatternCount) return (this->*kClickOfPattern[static_cast<std::size_t>(number)])();
+  playing_ = *std::find_if(userPatterns_.begin(), userPatterns_.end(),
+                           [&](const UserPattern& p) { return p.number == number; });
+  startPattern(number);
+}
+
+bool Chaser::hasPattern(int number) const {
+  if (number >= 0 && number <= kPatternCount) return true;
+  return std::any_of(userPatterns_.begin(), userPatterns_.end(),
+                     [&](const UserPattern& p) { return p.number == number; });
+}
+
+std::vector<Chaser::PatternEntry> Chaser::patterns() const {
+  std::vector<PatternEntry> entries;
+  for (int number = 1; number <= kPatternCount; ++number) {
+    entries.push_back({number, kPatternNames[static_cast<std::size_t>(number - 1)]});
+  }
+  for (const UserPattern& pattern : userPatterns_)
+    entries.push_back({pattern.number, pattern.name});
+  return entries;
+}
+
+void Chaser::setUserPatterns(std::vector<UserPattern> patterns) {
+  userPatterns_ = std::move(patterns);
+  if (playing_) {
+    const auto same = std::find_if(userPatterns_.begin(), userPatterns_.end(),
+                                   [&](const UserPattern& p) { return p.number == pattern_; });
+    if (same == userPatterns_.end()) {
+      Command4_Click();
+    } else {
+      replacePlaying(*same);
+    }
+  }
+  for (const auto& observer : patternsChanged_) observer();
+}
+
+void Chaser::preview(const UserPattern& draft) {
+  if (playing_ && pattern_ == draft.number) return replacePlaying(draft);
+  playing_ = draft;
+  startPattern(draft.number);
+}
+
+void Chaser::replacePlaying(const UserPattern& pattern) {
+  playing_ = pattern;
+  nextStep_ %= pattern.steps.size();
+}
+
+void Chaser::startUserSteps() {
+  nextStep_ = 0;
+  userStep_.setInterval(playing_->times.front());
+  userStep_.setEnabled(true);
+}
+
+void Chaser::userStep_Timer() {
+  port_.PortOut(kDataPort, playing_->steps[nextStep_]);
+  nextStep_ = (nextStep_ + 1) % playing_->steps.size();
+  // Restarted, so that the next countdown has the next step's time and
+  // counts from the instant this step was due.
+  userStep_.setEnabled(false);
+  userStep_.setInterval(playing_->times[nextStep_]);
+  userStep_.setEnabled(true);
+}
+
+void Chaser::setSpeed(double speed) {
+  if (!(speed >= kMinSpeed && speed <= kMaxSpeed)) {
+    throw std::invalid_argument("the speed must be 0.25 to 4");
+  }
+  if (speed == speed_) return;
+  speed_ = speed;
+  scheduler_.setRate(speed);
+  for (const auto& observer : speedChanged_) observer(speed_);
+}
+
+void Chaser::Tap() {
+  const std::optional<Instant> beat = tapTempo_.tap(scheduler_.clock().now());
+  const double stepTime = meanStepTime();
+  if (!beat || stepTime <= 0) return;
+  const double beatMs = std::chrono::duration<double, std::milli>(*beat).count();
+  setSpeed(std::clamp(stepTime / beatMs, kMinSpeed, kMaxSpeed));
+}
+
+double Chaser::meanStepTime() const {
+  if (playing_) return playing_->meanStepTime();
+  if (pattern_ == 0) return 0;
+  const TimerRange group = kPatternTimers[static_cast<std::size_t>(pattern_)];
+  // The restart timer's interval is the length of the cycle.
+  return timers_[static_cast<std::size_t>(group.last - 1)]->interval() /
+         static_cast<double>(group.last - group.first + 1);
 }
 
 void Chaser::setEnabled(TimerRange timers, bool enabled) {

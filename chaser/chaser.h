@@ -4,8 +4,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "chaser/tap_tempo.h"
+#include "chaser/user_pattern.h"
 #include "ini/settings.h"
 #include "port_client/port.h"
 #include "timers/timer_scheduler.h"
@@ -21,6 +25,11 @@ namespace velmo::chaser {
 // (an offset from the start of the cycle) has run out and disables itself.
 // The group's restart timer (Timer8, Timer16, Timer22) enables the group
 // again, so the pattern repeats until another button is clicked.
+//
+// Patterns of the user's own (4 to 99) run on one more step timer of the
+// same scheduler, each step counting from the instant the one before was due.
+// The speed is the scheduler's rate (TimerScheduler::setRate), so the chaser
+// needs a scheduler of its own.
 class Chaser {
  public:
   static constexpr int kTimerCount = 24;
@@ -51,14 +60,63 @@ class Chaser {
       &Chaser::Command4_Click, &Chaser::Command1_Click, &Chaser::Command2_Click,
       &Chaser::Command3_Click};
   static constexpr int kPatternCount = 3;
+  // The captions of the built-in patterns 1 to 3.
+  static constexpr std::array<const char*, kPatternCount> kPatternNames = {"Løpelys 1", "Løpelys 2",
+                                                                           "Løpelys 3"};
+
+  // The user's patterns, in number order, as the settings give them. A
+  // running user pattern that is changed goes on with its new steps from the
+  // next step; one that is gone stops as with "Deaktiver".
+  void setUserPatterns(std::vector<UserPattern> patterns);
+  const std::vector<UserPattern>& userPatterns() const { return userPatterns_; }
+
+  // Every pattern there is, the three built in first, then the user's.
+  struct PatternEntry {
+    int number;
+    std::string name;
+    bool operator==(const PatternEntry&) const = default;
+  };
+  std::vector<PatternEntry> patterns() const;
+  bool hasPattern(int number) const;
+
+  // The click of pattern number's button, and "Deaktiver"'s for 0. Throws
+  // std::out_of_range for a number hasPattern() does not know.
+  void click(int number);
+
+  // Plays draft as its pattern's button would, for an editor: afresh when
+  // another pattern runs, else going on with draft's steps from the next
+  // step. pattern() is draft's number meanwhile.
+  void preview(const UserPattern& draft);
+
+  // The speed factor: every step time is divided by it, from the next step
+  // on (see TimerScheduler::setRate). Throws std::invalid_argument outside
+  // kMinSpeed ... kMaxSpeed.
+  static constexpr double kMinSpeed = 0.25;
+  static constexpr double kMaxSpeed = 4;
+  void setSpeed(double speed);
+  double speed() const { return speed_; }
+
+  // A tap of the tempo: from the second of taps less than TapTempo::kMaxGap
+  // apart, sets the speed (within its limits) so that one step of the
+  // running pattern lasts, on average, the tapped beat. Nothing changes while
+  // no pattern runs.
+  void Tap();
 
   // The pattern the last click started, 1 to 3, or 0 before the first click
   // and after "Deaktiver".
   int pattern() const { return pattern_; }
 
-  // Called after a click that changed pattern(), with its new value.
+  // Observers, each called (in the order added) after a click that changed
+  // pattern(), with its new value; after setUserPatterns(); after a change of
+  // speed(), with it.
   void onPatternChanged(std::function<void(int pattern)> observer) {
-    patternChanged_ = std::move(observer);
+    patternChanged_.push_back(std::move(observer));
+  }
+  void onPatternsChanged(std::function<void()> observer) {
+    patternsChanged_.push_back(std::move(observer));
+  }
+  void onSpeedChanged(std::function<void(double speed)> observer) {
+    speedChanged_.push_back(std::move(observer));
   }
 
   // Timer1 ... Timer24. Throws std::out_of_range for any other number.
@@ -101,14 +159,30 @@ class Chaser {
   void startPattern(int pattern);
   void setEnabled(TimerRange timers, bool enabled);
   void loadInterval(int number, const std::string& path);
+  // Starts playing_ from its first step; its handler writes each step.
+  void startUserSteps();
+  void userStep_Timer();
+  // Goes on with pattern in place of playing_ from the next step.
+  void replacePlaying(const UserPattern& pattern);
+  void setPattern(int pattern);
+  // The mean step time in ms at speed 1 of a running pattern; 0 for none.
+  double meanStepTime() const;
 
   TimerScheduler& scheduler_;
   Port& port_;
   std::string programFolder_;
   IniReader readIni_;
   std::array<std::unique_ptr<WindowTimer>, kTimerCount> timers_;
+  WindowTimer userStep_;
+  std::vector<UserPattern> userPatterns_;
+  std::optional<UserPattern> playing_;  // the user pattern running
+  std::size_t nextStep_ = 0;            // of playing_
   int pattern_ = 0;
-  std::function<void(int)> patternChanged_;
+  double speed_ = 1;
+  TapTempo tapTempo_;
+  std::vector<std::function<void(int)>> patternChanged_;
+  std::vector<std::function<void()>> patternsChanged_;
+  std::vector<std::function<void(double)>> speedChanged_;
 };
 
 }  // namespace velmo::chaser

@@ -38,7 +38,7 @@ std::string hashed(std::string_view target) {
 
 }  // namespace
 
-std::string busName(const BusAddress& program, std::string_view target) {
+std::string busName(const ProgramIdentity& program, std::string_view target) {
   std::string name(program.service);
   if (target.empty()) return name;
   std::string element = escaped(target);

@@ -6,19 +6,15 @@
 
 namespace velmo::dbus {
 
-// Where a program answers on the session bus.
-struct BusAddress {
-  std::string_view service;    // well-known name on the default port target
-  std::string_view path;       // object path
-  std::string_view interface;  // the program's own interface
+// Who a program is, as cmake/VelmoPrograms.cmake writes it once; dbus/programs.h
+// has each (kChaser, kSwitchPanel, kRemote). Its interface is its XML's (dbus/).
+struct ProgramIdentity {
+  std::string_view file;     // its file in the program folder: "chaser"
+  std::string_view command;  // the installed command that starts it: "velmo-chaser"
+  std::string_view service;  // bus name on the default port target, desktop id, application id
+  std::string_view path;     // object path
+  std::string_view title;    // what messages call it: "the chaser"
 };
-
-inline constexpr BusAddress kChaserBus{"org.velmo.Chaser", "/org/velmo/Chaser",
-                                       "org.velmo.Chaser1"};
-inline constexpr BusAddress kSwitchPanelBus{"org.velmo.SwitchPanel", "/org/velmo/SwitchPanel",
-                                            "org.velmo.SwitchPanel1"};
-inline constexpr BusAddress kRemoteBus{"org.velmo.Remote", "/org/velmo/Remote",
-                                       "org.velmo.Remote1"};
 
 // The error name of a call whose arguments are out of range or of the wrong
 // types; its message says what is valid.
@@ -31,6 +27,6 @@ inline constexpr std::string_view kInvalidArgumentError = "org.velmo.Error.Inval
 // "_" and two lowercase hex digits, as GLib escapes object paths
 // ("ola:1:1@9010" gives org.velmo.Chaser.ola_3a1_3a1_409010). A target too
 // long for a bus name is carried as "h" and 16 hex digits of its FNV-1a hash.
-std::string busName(const BusAddress& program, std::string_view target);
+std::string busName(const ProgramIdentity& program, std::string_view target);
 
 }  // namespace velmo::dbus

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dbus/bus_object.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QFile>
+#include <QMetaMethod>
+#include <QMetaProperty>
+#include <QStringList>
 
 namespace velmo::dbus {
 namespace {
@@ -14,6 +16,10 @@ const QString kPropertiesInterface = "org.freedesktop.DBus.Properties";
 const QString kApplicationInterface = "org.freedesktop.Application";
 const QString kFailedError = "org.velmo.Error.Failed";
 const QString kIntrospectableInterface = "org.freedesktop.DBus.Introspectable";
+
+QString text(std::string_view view) {
+  return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+}
 
 // The <interface> elements of an introspection document, which is what a
 // virtual object reports: the bus adds the node and the standard interfaces.
@@ -24,15 +30,43 @@ QString interfacesOf(const QString& document) {
   return document.mid(first, last + qsizetype(sizeof "</interface>") - 1 - first);
 }
 
-// The introspection document of an interface, from the program's resources.
+// The introspection document of a standard interface, from the program's
+// resources.
 QString interfaceDocument(const QString& interface) {
   QFile file(":/velmo/dbus/" + interface + ".xml");
   if (!file.open(QIODevice::ReadOnly)) return {};
   return QString::fromUtf8(file.readAll());
 }
 
+QString classInfo(const QMetaObject& meta, const char* name) {
+  return QString::fromUtf8(meta.classInfo(meta.indexOfClassInfo(name)).value());
+}
+
 QDBusMessage errorReply(const QDBusMessage& message, const BusError& error) {
   return message.createErrorReply(error.name, error.message);
+}
+
+BusError wrongTypes(const QDBusMessage& message, const QString& expected) {
+  return invalidArgument(message.member() + " takes " + expected +
+                         ", not arguments of D-Bus type \"" + message.signature() + "\".");
+}
+
+// A slot's arguments as D-Bus signatures, and in words as the README writes
+// them: "(u pattern)", "(u line, b on)", "no arguments".
+QString signatureOf(const QMetaMethod& method) {
+  QString signature;
+  for (int i = 0; i < method.parameterCount(); ++i) {
+    signature += QDBusMetaType::typeToSignature(method.parameterMetaType(i));
+  }
+  return signature;
+}
+QString argumentsOf(const QMetaMethod& method) {
+  QStringList arguments;
+  for (int i = 0; i < method.parameterCount(); ++i) {
+    arguments << QDBusMetaType::typeToSignature(method.parameterMetaType(i)) + QString(" ") +
+                     method.parameterNames().at(i);
+  }
+  return arguments.isEmpty() ? "no arguments" : "(" + arguments.join(", ") + ")";
 }
 
 // The arguments of the standard interfaces' methods, as D-Bus signatures and
@@ -59,8 +93,7 @@ std::optional<BusError> wrongStandardArguments(const QDBusMessage& message) {
   for (const StandardMethod& method : kStandardMethods) {
     if (message.interface() != method.interface || message.member() != method.member) continue;
     if (message.signature() == method.signature) return std::nullopt;
-    return invalidArgument(message.member() + " takes " + method.expected +
-                           ", not arguments of D-Bus type \"" + message.signature() + "\".");
+    return wrongTypes(message, method.expected);
   }
   return std::nullopt;
 }
@@ -74,43 +107,46 @@ QDBusMessage unknownMethod(const QDBusMessage& message) {
 }  // namespace
 
 BusError invalidArgument(const QString& message) {
-  return {QString::fromUtf8(kInvalidArgumentError.data(),
-                            static_cast<qsizetype>(kInvalidArgumentError.size())),
-          message};
+  return {text(kInvalidArgumentError), message};
 }
 
-BusError failed(const QString& message) {
-  return {kFailedError, message};
+BusError endingAfterError(const ProgramIdentity& program) {
+  QString title = text(program.title);
+  title[0] = title[0].toUpper();
+  return {kFailedError, title + " is ending after an error; start it again."};
 }
 
-BusObject::BusObject(const BusAddress& address, std::vector<BusMethod> methods,
-                     std::vector<BusProperty> properties, ApplicationHooks application)
-    : path_(QString::fromUtf8(address.path.data(), static_cast<qsizetype>(address.path.size()))),
-      interface_(QString::fromUtf8(address.interface.data(),
-                                   static_cast<qsizetype>(address.interface.size()))),
-      introspection_(interfacesOf(interfaceDocument(interface_)) + "\n" +
+BusObject::BusObject(QDBusAbstractAdaptor& adaptor, std::string_view path,
+                     ApplicationHooks application)
+    : adaptor_(adaptor),
+      path_(text(path)),
+      interface_(classInfo(*adaptor.metaObject(), "D-Bus Interface")),
+      introspection_(classInfo(*adaptor.metaObject(), "D-Bus Introspection") +
                      interfacesOf(interfaceDocument(kApplicationInterface))),
-      methods_(std::move(methods)),
-      properties_(std::move(properties)),
       application_(std::move(application)) {}
+
+void BusObject::refuse(BusError error) {
+  refusal_ = std::move(error);
+}
 
 bool BusObject::registerOn(QDBusConnection connection) {
   if (!connection.registerVirtualObject(path_, this)) return false;
-  for (const BusProperty& each : properties_) lastSent_[each.name] = each.value();
+  lastSent_ = propertyValues();
   connections_.push_back(connection);
   return true;
 }
 
-void BusObject::propertyMayHaveChanged(const QString& name) {
-  const BusProperty* changed = property(name);
-  if (!changed) return;
-  const QVariant now = changed->value();
-  QVariant& last = lastSent_[name];
-  if (now == last) return;
-  last = now;
+void BusObject::propertiesMayHaveChanged() {
+  const QVariantMap now = propertyValues();
+  QVariantMap changed;
+  for (auto each = now.begin(); each != now.end(); ++each) {
+    if (each.value() != lastSent_.value(each.key())) changed.insert(each.key(), each.value());
+  }
+  if (changed.isEmpty()) return;
+  lastSent_ = now;
   QDBusMessage signal =
       QDBusMessage::createSignal(path_, kPropertiesInterface, "PropertiesChanged");
-  signal << interface_ << QVariantMap{{name, now}} << QStringList();
+  signal << interface_ << changed << QStringList();
   for (QDBusConnection& connection : connections_) connection.send(signal);
 }
 
@@ -126,6 +162,13 @@ bool BusObject::handleMessage(const QDBusMessage& message, const QDBusConnection
 }
 
 QDBusMessage BusObject::answer(const QDBusMessage& message) {
+  refusal_.reset();
+  QDBusMessage reply = dispatch(message);
+  if (refusal_) return errorReply(message, *refusal_);
+  return reply;
+}
+
+QDBusMessage BusObject::dispatch(const QDBusMessage& message) {
   const QString interface = message.interface();
   if (interface == kIntrospectableInterface && message.member() == "Introspect") {
     return message.createReply(
@@ -144,16 +187,20 @@ QDBusMessage BusObject::answer(const QDBusMessage& message) {
 }
 
 QDBusMessage BusObject::callMethod(const QDBusMessage& message) {
-  for (const BusMethod& method : methods_) {
-    if (method.name != message.member()) continue;
-    if (message.signature() != method.signature) {
-      return errorReply(message, invalidArgument(method.name + " takes " + method.expected +
-                                                 ", not arguments of D-Bus type \"" +
-                                                 message.signature() + "\"."));
+  const QMetaObject& meta = *adaptor_.metaObject();
+  for (int index = meta.methodOffset(); index < meta.methodCount(); ++index) {
+    const QMetaMethod method = meta.method(index);
+    if (method.methodType() != QMetaMethod::Slot || method.name() != message.member().toUtf8()) {
+      continue;
     }
-    if (const std::optional<BusError> error = method.call(message.arguments())) {
-      return errorReply(message, *error);
+    if (message.signature() != signatureOf(method)) {
+      return errorReply(message, wrongTypes(message, argumentsOf(method)));
     }
+    // The interfaces take basic types, which arrive as the slot's own types.
+    QVariantList arguments = message.arguments();
+    std::vector<void*> slotArguments{nullptr};  // no return value
+    for (QVariant& each : arguments) slotArguments.push_back(each.data());
+    QMetaObject::metacall(&adaptor_, QMetaObject::InvokeMetaMethod, index, slotArguments.data());
     return message.createReply();
   }
   return unknownMethod(message);
@@ -163,38 +210,28 @@ QDBusMessage BusObject::answerProperties(const QDBusMessage& message) {
   const QVariantList arguments = message.arguments();
   const QString member = message.member();
   const QString interface = arguments.value(0).toString();
-  if (member == "GetAll" && message.signature() == "s") {
-    QVariantMap all;
-    if (interface == interface_) {
-      for (const BusProperty& each : properties_) all.insert(each.name, each.value());
-    }
-    return message.createReply(all);
+  const QVariantMap values = interface == interface_ ? propertyValues() : QVariantMap();
+  if (member == "GetAll") return message.createReply(values);
+  if (member != "Get" && member != "Set") return unknownMethod(message);
+  const QString name = arguments.value(1).toString();
+  if (!values.contains(name)) {
+    return message.createErrorReply(QDBusError::UnknownProperty,
+                                    "No property " + name + " in interface " + interface + ".");
   }
-  if ((member == "Get" && message.signature() == "ss") ||
-      (member == "Set" && message.signature() == "ssv")) {
-    const BusProperty* wanted =
-        interface == interface_ ? property(arguments.value(1).toString()) : nullptr;
-    if (!wanted) {
-      return message.createErrorReply(
-          QDBusError::UnknownProperty,
-          "No property " + arguments.value(1).toString() + " in interface " + interface + ".");
-    }
-    if (member == "Set") {
-      return message.createErrorReply(QDBusError::PropertyReadOnly,
-                                      "The property " + wanted->name + " is read-only.");
-    }
-    return message.createReply(QVariant::fromValue(QDBusVariant(wanted->value())));
+  if (member == "Set") {
+    return message.createErrorReply(QDBusError::PropertyReadOnly,
+                                    "The property " + name + " is read-only.");
   }
-  return unknownMethod(message);
+  return message.createReply(QVariant::fromValue(QDBusVariant(values[name])));
 }
 
 QDBusMessage BusObject::answerApplication(const QDBusMessage& message) {
   const QString member = message.member();
-  if (member == "Activate" && message.signature() == "a{sv}") {
+  if (member == "Activate") {
     if (application_.activate) application_.activate();
     return message.createReply();
   }
-  if (member == "ActivateAction" && message.signature() == "sava{sv}") {
+  if (member == "ActivateAction") {
     const QString name = message.arguments().value(0).toString();
     const auto action = application_.actions.find(name);
     if (action == application_.actions.end()) {
@@ -206,17 +243,20 @@ QDBusMessage BusObject::answerApplication(const QDBusMessage& message) {
     action->second();
     return message.createReply();
   }
-  if (member == "Open" && message.signature() == "asa{sv}") {
+  if (member == "Open") {
     return message.createErrorReply(QDBusError::NotSupported, "The program opens no files.");
   }
   return unknownMethod(message);
 }
 
-const BusProperty* BusObject::property(const QString& name) const {
-  for (const BusProperty& each : properties_) {
-    if (each.name == name) return &each;
+QVariantMap BusObject::propertyValues() const {
+  QVariantMap values;
+  const QMetaObject& meta = *adaptor_.metaObject();
+  for (int index = meta.propertyOffset(); index < meta.propertyCount(); ++index) {
+    const QMetaProperty property = meta.property(index);
+    values.insert(property.name(), property.read(&adaptor_));
   }
-  return nullptr;
+  return values;
 }
 
 }  // namespace velmo::dbus

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <QString>
-#include <QVariant>
+#include <QVariantMap>
 #include <functional>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "dbus/bus_names.h"
@@ -23,25 +25,9 @@ struct BusError {
 // The reply to a call with arguments out of range or of the wrong types.
 BusError invalidArgument(const QString& message);
 
-// The reply to a call the program could not carry out (it is ending after
-// an error).
-BusError failed(const QString& message);
-
-// One method of a program's interface. call gets the arguments, already
-// checked against signature, and returns nothing when done, or the error
-// when it refused and changed nothing.
-struct BusMethod {
-  QString name;
-  QString signature;  // D-Bus signature of the arguments: "", "u", "ub"
-  QString expected;   // the arguments in words, for a reply to wrong types
-  std::function<std::optional<BusError>(const QVariantList& arguments)> call;
-};
-
-// One read-only property and how to read it now.
-struct BusProperty {
-  QString name;
-  std::function<QVariant()> value;
-};
+// The reply to a call that program could not carry out because it is ending
+// after an error.
+BusError endingAfterError(const ProgramIdentity& program);
 
 // What org.freedesktop.Application asks of the program: bringing its window
 // back, and the desktop actions by name.
@@ -50,21 +36,28 @@ struct ApplicationHooks {
   std::map<QString, std::function<void()>> actions;
 };
 
-// Serves one program on its object path: its own interface (methods and
-// read-only properties, introspected from the interface's XML), the standard
-// org.freedesktop.DBus.Properties (Get, GetAll, PropertiesChanged) and
-// org.freedesktop.Application. Calls run on the thread of the connection's
-// event loop, one at a time, like clicks.
+// Serves one program on its object path: the interface of its generated
+// adaptor (dbus/bus_client.h), whose methods and read-only properties the
+// adaptor's parent carries out; the standard org.freedesktop.DBus.Properties
+// (Get, GetAll, PropertiesChanged) and org.freedesktop.Application. A call
+// whose arguments are not of the method's types is refused with
+// org.velmo.Error.InvalidArgument and a message that says what is valid.
+// Calls run on the thread of the connection's event loop, one at a time,
+// like clicks.
 class BusObject final : public QDBusVirtualObject {
  public:
-  // The interface is introspected from its XML document, built into the
-  // program (dbus/<interface>.xml).
-  BusObject(const BusAddress& address, std::vector<BusMethod> methods,
-            std::vector<BusProperty> properties, ApplicationHooks application);
+  // Serves adaptor, which must outlive the object, at path.
+  BusObject(QDBusAbstractAdaptor& adaptor, std::string_view path, ApplicationHooks application);
 
-  // Sends PropertiesChanged with the property's value now, when it differs
-  // from the value last sent (or read at registration).
-  void propertyMayHaveChanged(const QString& name);
+  // Answers the call being carried out with error, instead of the plain
+  // reply; for the adaptor's parent and the application hooks while they
+  // carry out a call (as QDBusContext::sendErrorReply is for QtDBus's
+  // objects).
+  void refuse(BusError error);
+
+  // Sends PropertiesChanged with each property whose value differs from the
+  // one last sent (or read at registration), when any does.
+  void propertiesMayHaveChanged();
 
   // Registers the object on connection at its path; false when the path is
   // taken.
@@ -75,18 +68,19 @@ class BusObject final : public QDBusVirtualObject {
 
  private:
   QDBusMessage answer(const QDBusMessage& message);
+  QDBusMessage dispatch(const QDBusMessage& message);
   QDBusMessage callMethod(const QDBusMessage& message);
   QDBusMessage answerProperties(const QDBusMessage& message);
   QDBusMessage answerApplication(const QDBusMessage& message);
-  const BusProperty* property(const QString& name) const;
+  QVariantMap propertyValues() const;
 
+  QDBusAbstractAdaptor& adaptor_;
   QString path_;
   QString interface_;
   QString introspection_;
-  std::vector<BusMethod> methods_;
-  std::vector<BusProperty> properties_;
   ApplicationHooks application_;
-  std::map<QString, QVariant> lastSent_;
+  std::optional<BusError> refusal_;
+  QVariantMap lastSent_;
   std::vector<QDBusConnection> connections_;
 };
 

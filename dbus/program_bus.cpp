@@ -3,39 +3,34 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QString>
-#include <QVariantMap>
 
+#include "dbus/bus_client.h"
 #include "system/standard_error.h"
 
 namespace velmo::dbus {
 namespace {
 
-QString text(std::string_view view) {
-  return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
-}
+// How long the instance that runs has to take the request on.
+constexpr int kActivateTimeoutMs = 5000;
 
 void say(const QString& line) {
   tellOnStandardError(line.toStdString());
 }
 
-// Asks the instance that owns name to run action, or to bring its window
-// back when action is empty.
-void activateRunningInstance(QDBusConnection& bus, const QString& name, const BusAddress& program,
-                             const QString& action) {
-  QDBusMessage activate =
-      QDBusMessage::createMethodCall(name, text(program.path), "org.freedesktop.Application",
-                                     action.isEmpty() ? "Activate" : "ActivateAction");
-  if (!action.isEmpty()) activate << action << QVariant::fromValue(QVariantList());
-  activate << QVariantMap();
-  activate.setAutoStartService(false);
-  bus.call(activate, QDBus::Block, 5000);
+// Asks the instance that runs for the target to run action, or to bring its
+// window back when action is empty.
+void activateRunningInstance(const QDBusConnection& bus, const ProgramIdentity& program,
+                             const std::string& target, const QString& action) {
+  const auto application = reach<ApplicationProxy>(program, target, bus, kActivateTimeoutMs);
+  QDBusPendingReply<> reply =
+      action.isEmpty() ? application->Activate({}) : application->ActivateAction(action, {}, {});
+  reply.waitForFinished();
 }
 
 }  // namespace
 
-bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
+bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program, const std::string& target,
                        const QString& action) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
@@ -49,7 +44,7 @@ bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::
                                        QDBusConnectionInterface::DontAllowReplacement);
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) return true;
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
-    activateRunningInstance(bus, name, program, action);
+    activateRunningInstance(bus, program, target, action);
     say("already running as " + name + " on the session bus: " +
         (action.isEmpty() ? "brought it to the front" : "passed " + action + " on to it"));
     return false;

@@ -15,7 +15,7 @@ namespace velmo::dbus {
 // action is empty, and this program should end. Without a session bus, or
 // when the bus refuses the name, the program runs all the same and says
 // once on standard error that remote control is off and why. Call once, on the main thread.
-bool serveOnSessionBus(BusObject& object, const BusAddress& program, const std::string& target,
+bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program, const std::string& target,
                        const QString& action = {});
 
 }  // namespace velmo::dbus

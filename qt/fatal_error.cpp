@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QThread>
+#include <atomic>
 #include <exception>
 
 #include "ini/text_encoding.h"
@@ -21,7 +23,7 @@ std::function<void(const std::string&)>& customReporter() {
 // Set from the moment the default report shows: its message box runs an
 // event loop of its own, and handlers that ran there or after it would act on
 // a program that is ending (write to the port, stack a second box).
-bool fatalReported = false;
+std::atomic<bool> fatalReported = false;
 
 // The program ends by leaving the event loop rather than by exit() or
 // _exit() from inside the failed handler: main then returns, so the windows,
@@ -46,6 +48,15 @@ void reportAndEnd(const std::string& reported) {
 }  // namespace
 
 void reportFatalError(const std::string& text) {
+  // A handler on another thread (the step work's) hands its report to the
+  // window's thread; nothing runs anywhere from here on.
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application && QThread::currentThread() != application->thread()) {
+    if (!customReporter()) fatalReported = true;
+    QMetaObject::invokeMethod(
+        application, [text] { reportFatalError(text); }, Qt::QueuedConnection);
+    return;
+  }
   if (customReporter()) {
     customReporter()(text);
   } else {

@@ -13,6 +13,8 @@ namespace velmo::qt {
 // refuses every later handler, and every running event loop is told to end
 // with status 1. Returns to its caller, so the failed handler unwinds into
 // the event loop and main returns (see runMainWindow in program_life.h).
+// Called on another thread than the QApplication's, it refuses every handler
+// from then on and makes the report on the application's thread.
 void reportFatalError(const std::string& text);
 
 // True once the default report has run: the program is ending with status 1.

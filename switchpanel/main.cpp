@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "dbus/program_bus.h"
+#include "dbus/programs.h"
 #include "port_client/port.h"
 #include "qt/close_on_signals.h"
 #include "qt/port_notice_relay.h"
@@ -16,7 +17,7 @@
 
 int main(int argc, char* argv[]) {
   using namespace velmo;
-  const qt::ProgramStart start(argc, argv, switchpanel::kUsage, dbus::kSwitchPanelBus.service);
+  const qt::ProgramStart start(argc, argv, switchpanel::kUsage, dbus::kSwitchPanel.service);
   if (start.exitStatus()) return *start.exitStatus();
 
   switchpanel::QtNotificationArea notificationArea;
@@ -35,7 +36,7 @@ int main(int argc, char* argv[]) {
         panel = std::make_unique<switchpanel::SwitchPanel>(*port, programFolder());
         window = std::make_unique<switchpanel::Form1>(*panel, notificationArea);
         bus = std::make_unique<switchpanel::PanelBus>(*panel);
-        if (!dbus::serveOnSessionBus(bus->object(), dbus::kSwitchPanelBus, port->target())) {
+        if (!dbus::serveOnSessionBus(bus->object(), dbus::kSwitchPanel, port->target())) {
           return nullptr;
         }
         notificationArea.setPicture(window->windowIcon());

@@ -1,22 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "switchpanel/panel_bus.h"
 
-#include <QStringList>
-
+#include "dbus/bus_client.h"
 #include "qt/fatal_error.h"
 #include "qt/program_life.h"
 
 namespace velmo::switchpanel {
-namespace {
-
-QStringList captionsOf(const SwitchPanel& panel) {
-  QStringList captions;
-  for (int button = 1; button <= kButtonCount; ++button)
-    captions << QString::fromStdString(panel.button(button).caption);
-  return captions;
-}
-
-}  // namespace
 
 PanelBus::PanelBus(SwitchPanel& panel) : panel_(panel) {
   dbus::ApplicationHooks application{[this] {
@@ -24,33 +13,29 @@ PanelBus::PanelBus(SwitchPanel& panel) : panel_(panel) {
                                          qt::runGuarded([this] { panel_.RestoreFromTray(); });
                                      },
                                      {}};
-  object_ = std::make_unique<dbus::BusObject>(
-      dbus::kSwitchPanelBus,
-      std::vector<dbus::BusMethod>{
-          {"SetLine", "ub", "a line number and a state (u, b)",
-           [this](const QVariantList& arguments) { return setLine(arguments); }},
-      },
-      std::vector<dbus::BusProperty>{
-          {"Lines", [this] { return QVariant::fromValue(uchar(panel_.linesShownOn())); }},
-          {"Captions", [this] { return QVariant(captionsOf(panel_)); }},
-      },
-      std::move(application));
-  panel_.addButtonObserver([this](int, const SwitchPanel::Button&) {
-    object_->propertyMayHaveChanged("Lines");
-    object_->propertyMayHaveChanged("Captions");
-  });
+  object_ = std::make_unique<dbus::BusObject>(*new dbus::SwitchPanelAdaptor(this),
+                                              dbus::kSwitchPanel.path, std::move(application));
+  panel_.addButtonObserver(
+      [this](int, const SwitchPanel::Button&) { object_->propertiesMayHaveChanged(); });
 }
 
-std::optional<dbus::BusError> PanelBus::setLine(const QVariantList& arguments) {
-  const uint line = arguments.value(0).toUInt();
+QStringList PanelBus::captions() const {
+  QStringList captions;
+  for (int button = 1; button <= kButtonCount; ++button)
+    captions << QString::fromStdString(panel_.button(button).caption);
+  return captions;
+}
+
+void PanelBus::SetLine(uint line, bool on) {
   if (line < 1 || line > kLineCount) {
-    return dbus::invalidArgument("SetLine takes a line from 1 to " + QString::number(kLineCount) +
-                                 ", not " + QString::number(line) + ".");
+    return object_->refuse(dbus::invalidArgument("A line is 1 to " + QString::number(kLineCount) +
+                                                 ", not " + QString::number(line) + "."));
   }
-  const int button = arguments.value(1).toBool() ? activateButtonOf(static_cast<int>(line))
-                                                 : deactivateButtonOf(static_cast<int>(line));
-  if (qt::runGuarded([&] { panel_.Command_Click(button); })) return std::nullopt;
-  return dbus::failed("The switch panel is ending after an error; start it again.");
+  const int button =
+      on ? activateButtonOf(static_cast<int>(line)) : deactivateButtonOf(static_cast<int>(line));
+  if (!qt::runGuarded([&] { panel_.Command_Click(button); })) {
+    object_->refuse(dbus::endingAfterError(dbus::kSwitchPanel));
+  }
 }
 
 }  // namespace velmo::switchpanel

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 #include "system/errno_text.h"
 #include "system/run_time_error.h"
@@ -16,6 +17,14 @@ std::string folderOf(std::string_view path) {
   if (slash == std::string_view::npos) return ".";
   if (slash == 0) return "/";
   return std::string(path.substr(0, slash));
+}
+
+std::string userSettingsFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config && config[0] == '/') return std::string(config) + "/velmo";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.config/velmo";
+  return "";
 }
 
 std::string_view fileNameOf(std::string_view path) {

@@ -16,6 +16,11 @@ std::string_view fileNameOf(std::string_view path);
 // Nothing is resolved: "." and ".." stay.
 std::string absolutePath(std::string_view path);
 
+// The user's own folder of Velmo's settings: $XDG_CONFIG_HOME/velmo, or
+// $HOME/.config/velmo when that is not set to an absolute path; "" when
+// neither is.
+std::string userSettingsFolder();
+
 // Folder of the running executable as /proc/self/exe reports it ("/" for a
 // program in the root folder). Throws RunTimeError if it cannot be read.
 std::string programFolder();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timers/timer_scheduler.h"
 
+#include <cmath>
 #include <vector>
 
 #include "timers/window_timer.h"
@@ -20,7 +21,29 @@ void TimerScheduler::setScheduleChanged(std::function<void()> callback) {
 
 void TimerScheduler::arm(WindowTimer& timer, std::chrono::milliseconds interval) {
   if (timer.countdown_) countdowns_.erase(*timer.countdown_);
-  insert(timer, Entry{countdownBase() + interval, nextSequence_++, &timer});
+  const auto scaled = Instant{std::llround(static_cast<double>(Instant{interval}.count()) / rate_)};
+  insert(timer, Entry{countdownBase() + scaled, nextSequence_++, &timer});
+  notifyChanged();
+}
+
+void TimerScheduler::setRate(double rate) {
+  if (handlerRunning_ || passRunning_) {
+    pendingRate_ = rate;  // a pass must not see its due countdowns move
+    return;
+  }
+  pendingRate_.reset();
+  if (rate == rate_) return;
+  const double stretch = rate_ / rate;
+  rate_ = rate;
+  if (countdowns_.empty()) return;
+  const Instant pivot = countdowns_.begin()->due;
+  std::vector<Entry> running(countdowns_.begin(), countdowns_.end());
+  countdowns_.clear();
+  for (Entry entry : running) {
+    const double after = static_cast<double>((entry.due - pivot).count()) * stretch;
+    entry.due = pivot + Instant{std::llround(after)};
+    insert(*entry.timer, entry);
+  }
   notifyChanged();
 }
 
@@ -43,12 +66,24 @@ void TimerScheduler::runDue() {
     if (entry.due > now) break;
     due.push_back(entry);
   }
+  struct PassEnd {
+    TimerScheduler& scheduler;
+    ~PassEnd() {
+      scheduler.passRunning_ = false;
+      scheduler.applyPendingRate();
+    }
+  } passEnd{*this};
+  passRunning_ = true;
   for (const Entry& entry : due) {
     // Skip countdowns stopped or restarted by an earlier handler of this pass
     // (sequences are unique), without touching a timer that handler destroyed.
     if (!countdowns_.contains(entry)) continue;
     runFrom(entry.due, [&] { entry.timer->fire(); });
   }
+}
+
+void TimerScheduler::applyPendingRate() {
+  if (pendingRate_ && !handlerRunning_ && !passRunning_) setRate(*pendingRate_);
 }
 
 Instant TimerScheduler::countdownBase() {
@@ -63,6 +98,10 @@ Instant TimerScheduler::countdownBase() {
 void TimerScheduler::runHandler(const std::function<void()>& handler) {
   // Within a countdown's handler, its due instant stays the base.
   if (handlerRunning_) return handler();
+  struct HandlerEnd {
+    TimerScheduler& scheduler;
+    ~HandlerEnd() { scheduler.applyPendingRate(); }
+  } handlerEnd{*this};
   runFrom(std::nullopt, handler);
 }
 

@@ -59,6 +59,17 @@ class TimerScheduler {
   // Called whenever nextDue() may have changed, so a driver can re-arm.
   void setScheduleChanged(std::function<void()> callback);
 
+  // How fast countdowns run: an interval of I ms lasts I / rate ms (2 halves
+  // every interval). The new rate holds from the earliest running countdown
+  // on: that one keeps its due instant, and the time from it to each later
+  // one is scaled, so no countdown jumps, none is bunched with another and
+  // their order stays; countdowns started from now on count at the new rate.
+  // Set while a handler runs, it takes effect once the handler (or the pass
+  // of due handlers) is over. Precondition: rate > 0 and finite. The rate
+  // starts at 1.
+  void setRate(double rate);
+  double rate() const { return pendingRate_.value_or(rate_); }
+
  private:
   friend class WindowTimer;
   struct Entry {
@@ -91,6 +102,10 @@ class TimerScheduler {
   std::uint64_t nextSequence_ = 0;
   bool handlerRunning_ = false;
   std::optional<Instant> runningDue_;  // the running handler's base, once known
+  double rate_ = 1;
+  std::optional<double> pendingRate_;  // set by a handler, for after it
+  bool passRunning_ = false;           // runDue is running its handlers
+  void applyPendingRate();
   std::function<void()> scheduleChanged_;
 };
 

@@ -360,5 +360,52 @@ TEST_F(ChaserTest, Timer23And24NeverRunWhateverTheirSettings) {
   }
 }
 
+// --- Patterns of the user's own, speed and tap tempo ---------------------------
+
+TEST_F(ChaserTest, UserPatternWritesEachStepItsTimeAfterTheOneBefore) {
+  loadExample();
+  chaser->setUserPatterns({{4, "Par", {3, 12, 48}, {100, 200, 50}}, {9, "Nine", {1}, {10}}});
+  EXPECT_EQ(chaser->patterns().back(), (Chaser::PatternEntry{9, "Nine"}));
+  EXPECT_THROW(chaser->click(5), std::out_of_range);
+  chaser->click(4);
+  EXPECT_EQ(chaser->pattern(), 4);
+  EXPECT_EQ(run(700ms), (Writes{"0:0", "100:3", "300:12", "350:48", "450:3", "650:12", "700:48"}));
+  chaser->click(1);
+  EXPECT_EQ(run(200ms), (Writes{"700:0", "800:1", "900:2"})) << "the user pattern stopped";
+  chaser->click(4);
+  chaser->setUserPatterns({});
+  EXPECT_EQ(run(1s), (Writes{"900:0", "900:0"})) << "a pattern gone stops as with Deaktiver";
+}
+
+TEST_F(ChaserTest, SpeedChangeMidCycleHoldsFromTheNextStepOn) {
+  loadExample();
+  chaser->Command1_Click();
+  run(250ms);
+  EXPECT_THROW(chaser->setSpeed(4.01), std::invalid_argument);
+  chaser->setSpeed(2);
+  EXPECT_EQ(run(450ms), steps(300, 50, {4, 8, 16, 32, 64, 128, 1, 2, 4}));
+}
+
+TEST_F(ChaserTest, TapsSetTheSpeedSoOneStepLastsTheMedianBeat) {
+  loadExample();
+  chaser->Command3_Click();  // 150 ms a step on average
+  for (const auto gap : {0ms, 50ms, 50ms, 50ms, 110ms, 40ms}) {
+    timeline.advance(gap);
+    chaser->Tap();
+  }
+  EXPECT_DOUBLE_EQ(chaser->speed(), 3) << "the late tap and the early one after it are outliers";
+}
+
+TEST(TapTempo, MedianOfTheLastIntervalsAndANewSeriesAfterAGap) {
+  TapTempo tempo;
+  std::vector<long long> beats;
+  for (const long long ms : {0, 500, 1000, 1900, 2400, 5000, 5400}) {
+    const auto beat = tempo.tap(std::chrono::milliseconds{ms});
+    beats.push_back(beat ? std::chrono::duration_cast<std::chrono::milliseconds>(*beat).count()
+                         : -1);
+  }
+  EXPECT_EQ(beats, (std::vector<long long>{-1, 500, 500, 500, 500, -1, 400}));
+}
+
 }  // namespace
 }  // namespace velmo::chaser

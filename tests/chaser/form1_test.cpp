@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -163,6 +164,37 @@ TEST_F(Form1Test, PortErrorDuringAClickGoesToTheFatalErrorReport) {
   window.findChild<QPushButton*>("Command1")->click();
   qt::setFatalErrorReporter({});
   EXPECT_EQ(reports, std::vector<std::string>{"port library missing"});
+}
+
+TEST_F(Form1Test, UserPatternsGetRowsBeneathAndTheWindowGrowsOnlyThen) {
+  showLoaded();
+  chaser->setUserPatterns({{4, "Par", {3}, {100}},
+                           {5, "b", {1}, {9}},
+                           {6, "c", {1}, {9}},
+                           {7, "d", {1}, {9}},
+                           {9, "Nine", {1}, {10}}});
+  EXPECT_EQ(button("Pattern4")->geometry(), QRect(8, 96, 65, 25));
+  EXPECT_EQ(button("Pattern9")->geometry(), QRect(8, 128, 65, 25));
+  EXPECT_EQ(form->size(), QSize(297, 165));
+  QTest::mouseClick(button("Pattern4"), Qt::LeftButton);
+  timeline.advance(100ms);
+  EXPECT_EQ(port.takeWrites(), (Writes{"0:0", "100:3"}));
+  chaser->setUserPatterns({});
+  EXPECT_EQ(form->size(), QSize(297, 101));
+}
+
+TEST_F(Form1Test, KeysChangeTheSpeedAndTapAndTheBoxShowsIt) {
+  showLoaded();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_Plus);
+  EXPECT_DOUBLE_EQ(chaser->speed(), 1.05);
+  QTest::mouseClick(button("Command1"), Qt::LeftButton);
+  QTest::keyClick(form.get(), Qt::Key_T);
+  timeline.advance(50ms);
+  QTest::keyClick(form.get(), Qt::Key_T);
+  EXPECT_DOUBLE_EQ(chaser->speed(), 2) << "a step of Løpelys 1 is 100 ms at speed 1";
+  EXPECT_EQ(form->findChild<QDoubleSpinBox*>("Speed")->text(), "2.00×");
 }
 
 }  // namespace

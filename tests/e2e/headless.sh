@@ -29,7 +29,9 @@ wait_until 5 _last_is 24 || fail "Start 3 did not light the centre pair"
 kill -TERM "$chaser_pid"
 wait_exit "$chaser_pid"
 ((EXIT_STATUS == 0)) || fail "the headless chaser ended with status $EXIT_STATUS on SIGTERM"
-[[ ! -s "$WORK/chaser.out" ]] || fail "the headless chaser said: $(cat "$WORK/chaser.out")"
+# Where real-time priority is not granted (a user without the limits), it says so, and only that.
+said=$(grep -v 'real-time priority was not granted' "$WORK/chaser.out" || true)
+[[ -z "$said" ]] || fail "the headless chaser said: $said"
 
 sed -i 's/^tiden2=300$/tiden2=70000/' "$WORK/chaser/Velmo1.ini"
 start_program "$WORK/chaser/chaser" --headless

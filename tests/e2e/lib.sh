@@ -52,6 +52,8 @@ e2e_setup() {
   # Default registers (sim, hw:, ola:) are the test's own, never the user's.
   export XDG_RUNTIME_DIR="$WORK/runtime"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # The chaser's patterns of a user's own are the test's, never the user's.
+  export XDG_CONFIG_HOME="$WORK/config"
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-session-bus"
   unset QT_QPA_PLATFORM
   _start_xvfb

@@ -232,5 +232,14 @@ TEST_F(TimerFixture, DestroyedTimerLeavesTheSchedule) {
   timeline.advance(20ms);
 }
 
+TEST_F(TimerFixture, NewRateHoldsFromTheNextCountdownOnWithoutAJump) {
+  add("a", 100).setEnabled(true);
+  add("b", 300).setEnabled(true);
+  timeline.advance(50ms);
+  timeline.scheduler().setRate(2);
+  timeline.advance(300ms);
+  EXPECT_EQ(log, (Log{"a@100", "a@150", "b@200", "a@200", "a@250", "a@300", "b@350", "a@350"}));
+}
+
 }  // namespace
 }  // namespace velmo

@@ -6,7 +6,6 @@
 
 #include "tools/remote/command.h"
 #include "tools/remote/command_limiter.h"
-#include "tools/remote/connection_slots.h"
 #include "tools/remote/request_gate.h"
 
 namespace velmo::remote {
@@ -21,9 +20,9 @@ RequestGate gate() {
 
 // A GET of target with fields ("Name: value" each), from 127.0.0.1:8356
 // unless they name a Host.
-HttpRequest request(std::string target, std::vector<std::string> fields = {},
-                    std::string method = "GET") {
-  HttpRequest made;
+http::Request request(std::string target, std::vector<std::string> fields = {},
+                      std::string method = "GET") {
+  http::Request made;
   made.method = std::move(method);
   made.target = std::move(target);
   made.peer = "10.0.0.2";
@@ -38,7 +37,7 @@ HttpRequest request(std::string target, std::vector<std::string> fields = {},
 }
 
 // The status the gate refuses with, or 0 and the path the router gets.
-std::pair<int, std::string> verdict(RequestGate& gate, const HttpRequest& request,
+std::pair<int, std::string> verdict(RequestGate& gate, const http::Request& request,
                                     FailureLimiter::Clock::time_point now = kNow) {
   const auto outcome = gate.admit(request, now);
   if (const auto* refusal = std::get_if<Refusal>(&outcome)) return {refusal->status, ""};
@@ -54,7 +53,7 @@ TEST(RemoteRequestsTest, TheGateAdmitsOrRefusesEachRequestAndTheRouterGetsWhatIt
   auto http2 = request("/");
   http2.version = 20;
   const struct {
-    HttpRequest request;
+    http::Request request;
     int status;
     std::string path;
   } cases[] = {
@@ -126,29 +125,6 @@ TEST(RemoteRequestsTest, ALineTakesTwentyCommandsInAnySecondFromAllFronts) {
   EXPECT_TRUE(limiter.admit(line3, start + milliseconds(1000)));  // the first has left the second
   EXPECT_FALSE(limiter.admit(line3, start + milliseconds(1000)));
   EXPECT_EQ(limiter.dropped(), 2u);
-}
-
-TEST(RemoteRequestsTest, StrangersHoldingEverySlotMakeRoomForTheUser) {
-  ConnectionSlots held;
-  std::vector<ConnectionSlots::Id> first;  // each address's first connection
-  for (int peer = 0; peer < 4; ++peer) {
-    for (std::size_t i = 0; i < ConnectionSlots::kMaxConnectionsPerAddress; ++i) {
-      const auto admission = held.open("10.0.0." + std::to_string(peer));
-      ASSERT_TRUE(admission.admitted && !admission.evicted);
-      if (i == 0) first.push_back(admission.id);
-    }
-  }
-  held.authenticated(first[0]);
-  const auto user = held.open("10.0.0.9");
-  EXPECT_TRUE(user.admitted);
-  EXPECT_EQ(user.evicted, first[0] + 1);               // the oldest without the token
-  EXPECT_EQ(held.open("10.0.0.3").evicted, first[3]);  // an address over its share: its own oldest
-  EXPECT_EQ(held.size(), ConnectionSlots::kMaxConnections);
-
-  ConnectionSlots users;
-  for (std::size_t i = 0; i < ConnectionSlots::kMaxConnectionsPerAddress; ++i)
-    users.authenticated(users.open("10.0.0.1").id);
-  EXPECT_FALSE(users.open("10.0.0.1").admitted);
 }
 
 TEST(RemoteRequestsTest, CommandsTakeOnlyTheirValidValues) {

@@ -20,8 +20,9 @@ std::string read(const std::vector<std::string_view>& arguments) {
   if (const std::string problem = checkCommandLine(request); !problem.empty())
     return "usage: " + problem;
   const auto command = std::get<Command>(readCommand(request.operands, false));
-  static const char* const kNames[] = {"start",      "stop",        "line", "status",
-                                       "remote url", "remote open", "list", "run"};
+  static const char* const kNames[] = {"start",       "stop",        "line", "status",
+                                       "remote url",  "remote open", "list", "run",
+                                       "chaser list", "speed",       "tap"};
   std::string words = kNames[static_cast<int>(command.action)];
   for (const unsigned argument : command.arguments) words += " " + std::to_string(argument);
   if (!command.file.empty()) words += " " + command.file;
@@ -39,10 +40,14 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
       {{"line", "1", "on", "--port", "hw:parport0"}, "line 1 1"},
       {{"status", "--json"}, "status"},
       {{"remote", "url"}, "remote url"},
+      {{"chaser", "start", "42"}, "start 42"},
+      {{"chaser", "list"}, "chaser list"},
+      {{"chaser", "speed", "1.5"}, "speed 1500"},
+      {{"chaser", "tap"}, "tap"},
       {{},
        "usage: no command given; the commands are chaser start PATTERN, chaser stop, "
-       "line LINE STATE, status, remote url, remote open, schedule list [FILE], schedule run "
-       "[FILE]"},
+       "chaser list, chaser speed SPEED, chaser tap, line LINE STATE, status, remote url, "
+       "remote open, schedule list [FILE], schedule run [FILE]"},
       {{"schedule", "list", "--from", "2024-06-01 18:00", "--days", "2"}, "list"},
       {{"schedule", "run", "shop.ini"}, "run shop.ini"},
       {{"schedule", "run", "a.ini", "b.ini"},
@@ -52,7 +57,9 @@ TEST(VelmoCommand, ReadsEachCommandLine) {
       {{"schedule", "list", "--days", "0"}, "usage: --days 0: N must be 1 to 366"},
       {{"schedule", "run", "--days", "2"}, "usage: --from and --days go with schedule list only"},
       {{"chaser", "start"}, "usage: chaser start PATTERN: PATTERN is missing"},
-      {{"chaser", "start", "4"}, "usage: chaser start 4: PATTERN must be 1, 2 or 3"},
+      {{"chaser", "start", "100"}, "usage: chaser start 100: PATTERN must be 1 to 99"},
+      {{"chaser", "speed", "4.5"}, "usage: chaser speed 4.5: SPEED must be 0.25 to 4"},
+      {{"chaser", "speed", "1,5"}, "usage: chaser speed 1,5: SPEED must be 0.25 to 4"},
       {{"chaser", "stop", "1"}, "usage: unexpected argument 1 after chaser stop"},
       {{"line", "9", "on"}, "usage: line 9: LINE must be 1 to 8"},
       {{"line", "3", "ON"}, "usage: line 3 ON: STATE must be on or off"},

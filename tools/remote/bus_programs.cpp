@@ -8,20 +8,13 @@
 namespace velmo::remote {
 namespace {
 
-const QString kPropertiesInterface = "org.freedesktop.DBus.Properties";
-
-QString text(std::string_view view) {
-  return QString::fromUtf8(view.data(), view.size());
-}
-
-BusPrograms::Program program(const dbus::BusAddress& address, const std::string& target,
-                             const char* noun) {
-  return {&address, QString::fromStdString(dbus::busName(address, target)), noun, false, {}};
-}
-
-QDBusMessage methodCall(const BusPrograms::Program& program, const char* method) {
-  return QDBusMessage::createMethodCall(program.service, text(program.address->path),
-                                        text(program.address->interface), method);
+BusPrograms::Program program(const dbus::ProgramIdentity& identity,
+                             const QDBusAbstractInterface& calls) {
+  const std::string_view noun = identity.title;
+  return {calls.service(),
+          QString::fromUtf8(noun.data(), static_cast<qsizetype>(noun.size())),
+          false,
+          {}};
 }
 
 }  // namespace
@@ -29,31 +22,37 @@ QDBusMessage methodCall(const BusPrograms::Program& program, const char* method)
 BusPrograms::BusPrograms(QDBusConnection bus, const std::string& target, QObject* parent)
     : QObject(parent),
       bus_(bus),
-      chaser_(program(dbus::kChaserBus, target, "the chaser")),
-      panel_(program(dbus::kSwitchPanelBus, target, "the switch panel")),
+      chaserCalls_(dbus::reach<dbus::ChaserProxy>(dbus::kChaser, target, bus, kCallTimeoutMs)),
+      panelCalls_(
+          dbus::reach<dbus::SwitchPanelProxy>(dbus::kSwitchPanel, target, bus, kCallTimeoutMs)),
+      chaser_(program(dbus::kChaser, *chaserCalls_)),
+      panel_(program(dbus::kSwitchPanel, *panelCalls_)),
       watcher_(
           new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForOwnerChange, this)) {
   watcher_->setWatchedServices({chaser_.service, panel_.service});
   connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this, &BusPrograms::ownerChanged);
   for (Program* each : {&chaser_, &panel_}) {
-    bus_.connect(each->service, text(each->address->path), kPropertiesInterface,
+    bus_.connect(each->service, callsOf(*each).path(), "org.freedesktop.DBus.Properties",
                  "PropertiesChanged", this,
                  SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
     readProperties(*each);
   }
 }
 
+const QDBusAbstractInterface& BusPrograms::callsOf(const Program& program) const {
+  if (&program == &chaser_) return *chaserCalls_;
+  return *panelCalls_;
+}
+
 void BusPrograms::readProperties(Program& program) {
-  QDBusMessage getAll = QDBusMessage::createMethodCall(program.service, text(program.address->path),
-                                                       kPropertiesInterface, "GetAll");
-  getAll << text(program.address->interface);
-  auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(getAll, kCallTimeoutMs), this);
+  auto* call = new QDBusPendingCallWatcher(
+      dbus::readProperties(callsOf(program), dbus::Activation::kNever), this);
   connect(call, &QDBusPendingCallWatcher::finished, this, [this, &program, call] {
     call->deleteLater();
     const QDBusPendingReply<QVariantMap> reply = *call;
     if (reply.isError()) return;  // not running: the owner watch tells when it comes
     program.running = true;
-    program.properties = reply.value();
+    program.properties.take(reply.value());
     emit changed();
   });
 }
@@ -70,10 +69,10 @@ void BusPrograms::ownerChanged(const QString& service, const QString&, const QSt
 
 void BusPrograms::propertiesChanged(const QString& interface, const QVariantMap& changed,
                                     const QStringList&) {
-  Program& program = interface == text(chaser_.address->interface) ? chaser_ : panel_;
-  if (interface != text(program.address->interface)) return;
+  Program& program = interface == chaserCalls_->interface() ? chaser_ : panel_;
+  if (interface != callsOf(program).interface()) return;
   program.running = true;
-  program.properties.insert(changed);
+  program.properties.take(changed);
   emit this->changed();
 }
 
@@ -81,43 +80,42 @@ BusPrograms::Program& BusPrograms::programFor(const Command& command) {
   return std::holds_alternative<ChaserCommand>(command) ? chaser_ : panel_;
 }
 
-std::optional<QDBusMessage> BusPrograms::callFor(const Command& command, Outcome& refusal) {
-  const Program& program = programFor(command);
-  if (!program.running) {
-    refusal = Refusal{503, program.noun.toStdString() + " is not running: start it first"};
-    return std::nullopt;
-  }
+QDBusPendingCall BusPrograms::callFor(const Command& command) {
   if (const auto* chaser = std::get_if<ChaserCommand>(&command)) {
-    if (chaser->pattern == 0) return methodCall(program, "Stop");
-    return methodCall(program, "Start") << chaser->pattern;
+    return chaser->pattern == 0 ? chaserCalls_->Stop() : chaserCalls_->Start(chaser->pattern);
   }
   const auto& line = std::get<LineCommand>(command);
-  return methodCall(program, "SetLine") << line.line << line.on;
+  return panelCalls_->SetLine(line.line, line.on);
 }
 
-BusPrograms::Outcome BusPrograms::outcomeOf(const QDBusMessage& reply, const Program& program) {
-  if (reply.type() != QDBusMessage::ErrorMessage) return std::nullopt;
-  const QString name = reply.errorName();
-  const std::string message = reply.errorMessage().toStdString();
-  if (name == text(dbus::kInvalidArgumentError)) return Refusal{400, message};
-  if (name == "org.freedesktop.DBus.Error.ServiceUnknown" ||
-      name == "org.freedesktop.DBus.Error.NameHasNoOwner")
-    return Refusal{503, program.noun.toStdString() + " is not running: start it first"};
-  if (name == "org.freedesktop.DBus.Error.NoReply" || name == "org.freedesktop.DBus.Error.Timeout")
-    return Refusal{504, program.noun.toStdString() + " did not answer in time"};
+BusPrograms::Outcome BusPrograms::notRunning(const Program& program) {
+  return Refusal{503, program.noun.toStdString() + " is not running: start it first"};
+}
+
+BusPrograms::Outcome BusPrograms::outcomeOf(const QDBusPendingCall& call, const Program& program) {
+  if (!call.isError()) return std::nullopt;
+  const std::string message = call.error().message().toStdString();
+  switch (dbus::failureOf(call.error())) {
+    case dbus::CallFailure::kInvalidArgument:
+      return Refusal{400, message};
+    case dbus::CallFailure::kNotRunning:
+      return notRunning(program);
+    case dbus::CallFailure::kNoAnswer:
+      return Refusal{504, program.noun.toStdString() + " did not answer in time"};
+    case dbus::CallFailure::kOther:
+      break;
+  }
   return Refusal{502, program.noun.toStdString() + " could not do it: " + message};
 }
 
 void BusPrograms::send(const Command& command, std::function<void(const Outcome&)> done) {
-  Outcome refusal;
-  const auto call = callFor(command, refusal);
-  if (!call) return done(refusal);
-  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(*call, kCallTimeoutMs), this);
-  const Program* program = &programFor(command);
+  const Program& program = programFor(command);
+  if (!program.running) return done(notRunning(program));
+  auto* watcher = new QDBusPendingCallWatcher(callFor(command), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
-          [watcher, program, done = std::move(done)] {
+          [watcher, &program, done = std::move(done)] {
             watcher->deleteLater();
-            done(outcomeOf(watcher->reply(), *program));
+            done(outcomeOf(*watcher, program));
           });
 }
 

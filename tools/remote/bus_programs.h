@@ -2,14 +2,15 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QObject>
 #include <QVariantMap>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "dbus/bus_names.h"
+#include "dbus/bus_client.h"
 #include "tools/remote/command.h"
 
 class QDBusServiceWatcher;
@@ -26,11 +27,12 @@ class BusPrograms : public QObject {
  public:
   // One program on the bus.
   struct Program {
-    const dbus::BusAddress* address;
     QString service;  // its bus name on the target
     QString noun;     // "the chaser", for messages
     bool running = false;
-    QVariantMap properties;
+    // Its properties as last told, read through its adaptor:
+    // properties.as<dbus::ChaserAdaptor>().pattern().
+    dbus::KnownProperties properties;
   };
 
   // Follows the programs on target (canonical target text, "" for the
@@ -63,11 +65,15 @@ class BusPrograms : public QObject {
 
  private:
   Program& programFor(const Command& command);
-  std::optional<QDBusMessage> callFor(const Command& command, Outcome& refusal);
-  static Outcome outcomeOf(const QDBusMessage& reply, const Program& program);
+  QDBusPendingCall callFor(const Command& command);
+  static Outcome notRunning(const Program& program);
+  static Outcome outcomeOf(const QDBusPendingCall& call, const Program& program);
+  const QDBusAbstractInterface& callsOf(const Program& program) const;
   void readProperties(Program& program);
 
   QDBusConnection bus_;
+  std::unique_ptr<dbus::ChaserProxy> chaserCalls_;
+  std::unique_ptr<dbus::SwitchPanelProxy> panelCalls_;
   Program chaser_;
   Program panel_;
   QDBusServiceWatcher* watcher_;

@@ -5,10 +5,12 @@
 #include <charconv>
 #include <cstdio>
 
-#include "tools/remote/refusal.h"
+#include "http/exchange.h"
 
 namespace velmo::remote {
 namespace {
+
+using http::jsonString;
 
 constexpr std::string_view kActivate = "aktiver";
 constexpr std::string_view kOn = "ON";

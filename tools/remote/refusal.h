@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace velmo::remote {
 
@@ -14,11 +13,5 @@ struct Refusal {
 
   bool operator==(const Refusal&) const = default;
 };
-
-// {"error": message} as JSON text: the body of every refusal.
-std::string errorJson(std::string_view message);
-
-// text (UTF-8) as a JSON string, quoted and escaped.
-std::string jsonString(std::string_view text);
 
 }  // namespace velmo::remote

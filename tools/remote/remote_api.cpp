@@ -13,22 +13,9 @@ namespace {
 
 constexpr std::chrono::seconds kSlowAnswer{1};
 
-struct PageFile {
-  std::string_view path;
-  const char* resource;
-  const char* type;
-};
-
-constexpr PageFile kPageFiles[] = {
-    {"/", ":/velmo/remote/index.html", "text/html; charset=utf-8"},
-    {"/remote.js", ":/velmo/remote/remote.js", "text/javascript; charset=utf-8"},
-    {"/remote.css", ":/velmo/remote/remote.css", "text/css; charset=utf-8"},
-    {"/icon.svg", ":/velmo/remote/icon.svg", "image/svg+xml"},
-};
-
 // Every answer: never cached, never framed by another site's page, scripts
 // and connections from this remote only.
-const HttpField kSafetyFields[] = {
+const http::Field kSafetyFields[] = {
     {"Cache-Control", "no-store"},
     {"X-Content-Type-Options", "nosniff"},
     {"X-Frame-Options", "DENY"},
@@ -38,8 +25,8 @@ const HttpField kSafetyFields[] = {
      "frame-ancestors 'none'; base-uri 'none'; form-action 'none'"},
 };
 
-HttpResponse reply(int status, std::string type, std::string body) {
-  HttpResponse response{status, std::move(type), std::move(body), {}};
+http::Response reply(int status, std::string type, std::string body) {
+  http::Response response{status, std::move(type), std::move(body), {}};
   response.fields.assign(std::begin(kSafetyFields), std::end(kSafetyFields));
   return response;
 }
@@ -48,12 +35,13 @@ std::string compact(const QJsonObject& object) {
   return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-HttpResponse json(const QJsonObject& object) {
+http::Response json(const QJsonObject& object) {
   return reply(200, "application/json", compact(object));
 }
 
-HttpResponse error(const Refusal& refusal) {
-  HttpResponse response = reply(refusal.status, "application/json", errorJson(refusal.message));
+http::Response error(const Refusal& refusal) {
+  http::Response response =
+      reply(refusal.status, "application/json", http::errorJson(refusal.message));
   if (refusal.status == 401) response.fields.push_back({"WWW-Authenticate", "Bearer"});
   return response;
 }
@@ -63,7 +51,7 @@ std::string pushError(const Refusal& refusal) {
 }
 
 // The method a route names; HEAD is answered as GET (the server sends no body).
-std::string_view routeMethod(const HttpRequest& request) {
+std::string_view routeMethod(const http::Request& request) {
   return request.method == "HEAD" ? "GET" : std::string_view(request.method);
 }
 
@@ -77,15 +65,19 @@ bool matches(std::string_view routePath, std::string_view path) {
 struct RemoteApi::Route {
   std::string_view path;  // the whole path, or its start when it ends in '/'
   std::string_view method;
-  void (RemoteApi::*handle)(const HttpRequest&, const Admitted&, std::string_view rest,
+  void (RemoteApi::*handle)(const http::Request&, const Route&, std::string_view rest,
                             const Answer&);
+  const char* file = nullptr;  // a page file: the resource it serves
+  const char* type = nullptr;  // and its Content-Type
 };
 
 const RemoteApi::Route RemoteApi::kRoutes[] = {
-    {"/", "GET", &RemoteApi::pageFile},
-    {"/remote.js", "GET", &RemoteApi::pageFile},
-    {"/remote.css", "GET", &RemoteApi::pageFile},
-    {"/icon.svg", "GET", &RemoteApi::pageFile},
+    {"/", "GET", &RemoteApi::pageFile, ":/velmo/remote/index.html", "text/html; charset=utf-8"},
+    {"/remote.js", "GET", &RemoteApi::pageFile, ":/velmo/remote/remote.js",
+     "text/javascript; charset=utf-8"},
+    {"/remote.css", "GET", &RemoteApi::pageFile, ":/velmo/remote/remote.css",
+     "text/css; charset=utf-8"},
+    {"/icon.svg", "GET", &RemoteApi::pageFile, ":/velmo/remote/icon.svg", "image/svg+xml"},
     {kStatePath, "GET", &RemoteApi::currentState},
     {kChaserPath, "POST", &RemoteApi::chaser},
     {kLinesPath, "PUT", &RemoteApi::line},
@@ -93,14 +85,14 @@ const RemoteApi::Route RemoteApi::kRoutes[] = {
 };
 
 RemoteApi::RemoteApi(Admission admission, CommandRunner& commands,
-                     std::function<RemoteState()> state, PushOutbox& push, QObject* parent)
+                     std::function<RemoteState()> state, http::PushOutbox& push, QObject* parent)
     : QObject(parent),
       gate_(std::move(admission)),
       commands_(commands),
       state_(std::move(state)),
       push_(push) {}
 
-void RemoteApi::serve(HttpRequest request, std::function<void(HttpResponse)> answer) {
+void RemoteApi::serve(http::Request request, std::function<void(http::Response)> answer) {
   QMetaObject::invokeMethod(
       this,
       [this, request = std::move(request), answer = std::move(answer)] {
@@ -109,10 +101,10 @@ void RemoteApi::serve(HttpRequest request, std::function<void(HttpResponse)> ans
       Qt::QueuedConnection);
 }
 
-void RemoteApi::answer(const HttpRequest& request, const Answer& answer) {
+void RemoteApi::answer(const http::Request& request, const Answer& answer) {
   auto admitted = gate_.admit(request, FailureLimiter::Clock::now());
   if (const auto* refusal = std::get_if<Refusal>(&admitted)) {
-    HttpResponse refused = error(*refusal);
+    http::Response refused = error(*refusal);
     refused.close = true;
     if (refusal->status != 429) return answer(std::move(refused));
     // An address that guessed wrong too often gets each further answer a
@@ -122,13 +114,14 @@ void RemoteApi::answer(const HttpRequest& request, const Answer& answer) {
     return;
   }
   route(request, std::get<Admitted>(admitted),
-        [answer, admitted = std::get<Admitted>(admitted)](HttpResponse response) {
+        [answer, admitted = std::get<Admitted>(admitted)](http::Response response) {
           response.authenticated = admitted.authenticated;
           answer(std::move(response));
         });
 }
 
-void RemoteApi::route(const HttpRequest& request, const Admitted& admitted, const Answer& answer) {
+void RemoteApi::route(const http::Request& request, const Admitted& admitted,
+                      const Answer& answer) {
   const std::string_view path = admitted.target.path;
   const auto at = [&](const Route& each) { return matches(each.path, path); };
   if (std::none_of(std::begin(kRoutes), std::end(kRoutes), at))
@@ -137,44 +130,41 @@ void RemoteApi::route(const HttpRequest& request, const Admitted& admitted, cons
   for (const Route& each : kRoutes) {
     if (!at(each)) continue;
     if (each.method == routeMethod(request))
-      return (this->*each.handle)(request, admitted, path.substr(each.path.size()), answer);
+      return (this->*each.handle)(request, each, path.substr(each.path.size()), answer);
     allowed += (allowed.empty() ? "" : ", ") + std::string(each.method);
   }
-  HttpResponse refused = error({405, "use " + allowed + " here"});
+  http::Response refused = error({405, "use " + allowed + " here"});
   refused.fields.push_back({"Allow", allowed});
   answer(std::move(refused));
 }
 
-void RemoteApi::pageFile(const HttpRequest&, const Admitted& admitted, std::string_view,
+void RemoteApi::pageFile(const http::Request&, const Route& route, std::string_view,
                          const Answer& answer) {
-  const auto file =
-      std::find_if(std::begin(kPageFiles), std::end(kPageFiles),
-                   [&](const PageFile& each) { return each.path == admitted.target.path; });
-  QFile resource(file->resource);
+  QFile resource(route.file);
   resource.open(QIODevice::ReadOnly);
-  answer(reply(200, file->type, resource.readAll().toStdString()));
+  answer(reply(200, route.type, resource.readAll().toStdString()));
 }
 
-void RemoteApi::currentState(const HttpRequest&, const Admitted&, std::string_view,
+void RemoteApi::currentState(const http::Request&, const Route&, std::string_view,
                              const Answer& answer) {
   answer(json(toJson(state_())));
 }
 
-void RemoteApi::chaser(const HttpRequest& request, const Admitted&, std::string_view,
+void RemoteApi::chaser(const http::Request& request, const Route&, std::string_view,
                        const Answer& answer) {
   runCommand(chaserCommand(QByteArray::fromStdString(request.body)), answer);
 }
 
-void RemoteApi::line(const HttpRequest& request, const Admitted&, std::string_view rest,
+void RemoteApi::line(const http::Request& request, const Route&, std::string_view rest,
                      const Answer& answer) {
   runCommand(lineCommand(rest, QByteArray::fromStdString(request.body)), answer);
 }
 
-void RemoteApi::events(const HttpRequest& request, const Admitted&, std::string_view,
+void RemoteApi::events(const http::Request& request, const Route&, std::string_view,
                        const Answer& answer) {
   if (!request.websocketUpgrade)
     return answer(error({426, "the push channel is a WebSocket: connect with one"}));
-  HttpResponse upgrade;
+  http::Response upgrade;
   upgrade.acceptPush = true;
   answer(std::move(upgrade));
 }
@@ -183,7 +173,7 @@ void RemoteApi::runCommand(const CommandOrRefusal& command, const Answer& answer
   if (const auto* refusal = std::get_if<Refusal>(&command)) return answer(error(*refusal));
   commands_.run(std::get<Command>(command), [answer](const BusPrograms::Outcome& outcome) {
     if (!outcome) return answer(json({{"done", true}}));
-    HttpResponse refused = error(*outcome);
+    http::Response refused = error(*outcome);
     if (outcome->status == 429) refused.fields.push_back({"Retry-After", "1"});
     answer(std::move(refused));
   });
@@ -193,13 +183,13 @@ void RemoteApi::broadcast(const RemoteState& state) {
   push_.broadcast(compact(toJson(state)));
 }
 
-void RemoteApi::pushOpened(PushClient client) {
+void RemoteApi::pushOpened(http::PushClient client) {
   QMetaObject::invokeMethod(
       this, [this, client] { push_.send(client, compact(toJson(state_()))); },
       Qt::QueuedConnection);
 }
 
-void RemoteApi::pushReceived(PushClient client, std::string message) {
+void RemoteApi::pushReceived(http::PushClient client, std::string message) {
   QMetaObject::invokeMethod(
       this,
       [this, client, message = std::move(message)] {

@@ -5,15 +5,15 @@
 #include <functional>
 #include <string_view>
 
+#include "http/exchange.h"
 #include "tools/remote/command_runner.h"
-#include "tools/remote/http_exchange.h"
 #include "tools/remote/remote_state.h"
 #include "tools/remote/request_gate.h"
 
 namespace velmo::remote {
 
 // What each request to the remote gets, decided on the event loop's thread
-// (HttpServer's calls are moved onto it): RequestGate admits it, and the
+// (http::Server's calls are moved onto it): RequestGate admits it, and the
 // route of the target the gate admitted answers it:
 //   GET /, /remote.js, /remote.css, /icon.svg   the page, from the program's resources
 //   GET  /api/v1/state       the state (RemoteState as JSON)
@@ -24,12 +24,12 @@ namespace velmo::remote {
 //                            {"line": N, "on": B}) in
 // Errors are {"error": message}: the gate's refusals, 400, 404, 405, 426,
 // and from the commands 429, 502, 503, 504 (see CommandRunner::run).
-class RemoteApi : public QObject, public HttpService {
+class RemoteApi : public QObject, public http::Service {
   Q_OBJECT
 
  public:
   RemoteApi(Admission admission, CommandRunner& commands, std::function<RemoteState()> state,
-            PushOutbox& push, QObject* parent = nullptr);
+            http::PushOutbox& push, QObject* parent = nullptr);
 
   // Who may use the remote from now on.
   void admit(Admission admission) { gate_ = RequestGate(std::move(admission)); }
@@ -37,32 +37,32 @@ class RemoteApi : public QObject, public HttpService {
   // Sends state to every push client.
   void broadcast(const RemoteState& state);
 
-  void serve(HttpRequest request, std::function<void(HttpResponse)> answer) override;
-  void pushOpened(PushClient client) override;
-  void pushReceived(PushClient client, std::string message) override;
-  void pushClosed(PushClient) override {}
+  void serve(http::Request request, std::function<void(http::Response)> answer) override;
+  void pushOpened(http::PushClient client) override;
+  void pushReceived(http::PushClient client, std::string message) override;
+  void pushClosed(http::PushClient) override {}
 
  private:
-  using Answer = std::function<void(HttpResponse)>;
+  using Answer = std::function<void(http::Response)>;
   struct Route;
   static const Route kRoutes[];
 
-  void answer(const HttpRequest& request, const Answer& answer);
-  void route(const HttpRequest& request, const Admitted& admitted, const Answer& answer);
-  // Each route's handler gets the request, the target as admitted, and
-  // what follows the route's path in it.
-  void pageFile(const HttpRequest&, const Admitted& admitted, std::string_view, const Answer&);
-  void currentState(const HttpRequest&, const Admitted&, std::string_view, const Answer& answer);
-  void chaser(const HttpRequest& request, const Admitted&, std::string_view, const Answer& answer);
-  void line(const HttpRequest& request, const Admitted&, std::string_view rest,
+  void answer(const http::Request& request, const Answer& answer);
+  void route(const http::Request& request, const Admitted& admitted, const Answer& answer);
+  // Each route's handler gets the request, its route, and what follows the
+  // route's path in the admitted target.
+  void pageFile(const http::Request&, const Route& route, std::string_view, const Answer& answer);
+  void currentState(const http::Request&, const Route&, std::string_view, const Answer& answer);
+  void chaser(const http::Request& request, const Route&, std::string_view, const Answer& answer);
+  void line(const http::Request& request, const Route&, std::string_view rest,
             const Answer& answer);
-  void events(const HttpRequest& request, const Admitted&, std::string_view, const Answer& answer);
+  void events(const http::Request& request, const Route&, std::string_view, const Answer& answer);
   void runCommand(const CommandOrRefusal& command, const Answer& answer);
 
   RequestGate gate_;
   CommandRunner& commands_;
   std::function<RemoteState()> state_;
-  PushOutbox& push_;
+  http::PushOutbox& push_;
 };
 
 }  // namespace velmo::remote

@@ -136,10 +136,10 @@ RemoteState RemoteApp::state() const {
   RemoteState state;
   state.chaserRunning = chaser.running;
   state.panelRunning = panel.running;
-  state.pattern = chaser.running ? chaser.properties.value("Pattern").toUInt() : 0;
-  state.lines =
-      panel.running ? static_cast<std::uint8_t>(panel.properties.value("Lines").toUInt()) : 0;
-  state.captions = panel.properties.value("Captions").toStringList();
+  state.pattern = chaser.running ? chaser.properties.as<dbus::ChaserAdaptor>().pattern() : 0;
+  const auto& panelProperties = panel.properties.as<dbus::SwitchPanelAdaptor>();
+  state.lines = panel.running ? panelProperties.lines() : 0;
+  state.captions = panelProperties.captions();
   while (state.captions.size() < 16) state.captions << QString();
   state.register_ = feed_.byte();
   return state;

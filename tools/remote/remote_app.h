@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "http/server.h"
 #include "tools/remote/bus_programs.h"
 #include "tools/remote/command_runner.h"
 #include "tools/remote/dmx_input.h"
-#include "tools/remote/http_server.h"
 #include "tools/remote/mqtt_front.h"
 #include "tools/remote/osc_receiver.h"
 #include "tools/remote/port_adapter.h"
@@ -57,7 +57,7 @@ class RemoteApp : public QObject {
   RegisterFeed feed_;
   BusPrograms programs_;
   CommandRunner commands_;
-  HttpServer http_;
+  http::Server http_;
   RemoteApi api_;
   std::unique_ptr<OscReceiver> osc_;
   std::unique_ptr<MqttFront> mqtt_;

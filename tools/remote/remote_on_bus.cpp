@@ -3,16 +3,20 @@
 
 #include <QDBusConnectionInterface>
 
-#include "dbus/bus_names.h"
+#include "dbus/bus_client.h"
 #include "system/standard_error.h"
 
 namespace velmo::remote {
 
+RemoteOnBus::RemoteOnBus(QString pageAddress, QObject* parent)
+    : QObject(parent), pageAddress_(std::move(pageAddress)) {
+  new dbus::RemoteAdaptor(this);
+}
+
 void RemoteOnBus::serveOn(QDBusConnection bus, const std::string& target) {
-  const auto& address = dbus::kRemoteBus;
-  const QString name = QString::fromStdString(dbus::busName(address, target));
-  bus.registerObject(QString::fromUtf8(address.path.data(), qsizetype(address.path.size())), this,
-                     QDBusConnection::ExportAllProperties);
+  const dbus::ProgramIdentity& remote = dbus::kRemote;
+  const QString name = QString::fromStdString(dbus::busName(remote, target));
+  bus.registerObject(QString::fromUtf8(remote.path.data(), qsizetype(remote.path.size())), this);
   const auto reply =
       bus.interface()->registerService(name, QDBusConnectionInterface::DontQueueService,
                                        QDBusConnectionInterface::DontAllowReplacement);

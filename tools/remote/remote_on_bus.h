@@ -13,12 +13,11 @@ namespace velmo::remote {
 // its page with the token; the bus admits only the user.
 class RemoteOnBus : public QObject {
   Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "org.velmo.Remote1")
+  // The interface's property, under the name by which its adaptor reads it.
   Q_PROPERTY(QString PageAddress READ pageAddress)
 
  public:
-  explicit RemoteOnBus(QString pageAddress, QObject* parent = nullptr)
-      : QObject(parent), pageAddress_(std::move(pageAddress)) {}
+  explicit RemoteOnBus(QString pageAddress, QObject* parent = nullptr);
 
   // Takes the remote's bus name for the port target (canonical text, "" for
   // the default register). When the bus refuses it (another remote runs for

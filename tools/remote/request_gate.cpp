@@ -37,11 +37,11 @@ bool sameSecret(std::string_view given, std::string_view secret) {
   return difference == 0;
 }
 
-bool isCommand(const HttpRequest& request) {
+bool isCommand(const http::Request& request) {
   return request.method != "GET" && request.method != "HEAD";
 }
 
-std::optional<Refusal> checkBody(const HttpRequest& request) {
+std::optional<Refusal> checkBody(const http::Request& request) {
   if (!isCommand(request)) return std::nullopt;
   if (!request.field("content-length"))
     return Refusal{411, "a command needs a JSON body with Content-Length"};
@@ -51,7 +51,7 @@ std::optional<Refusal> checkBody(const HttpRequest& request) {
   return std::nullopt;
 }
 
-std::optional<Refusal> checkUpgrade(const HttpRequest& request, const RequestTarget& target) {
+std::optional<Refusal> checkUpgrade(const http::Request& request, const RequestTarget& target) {
   if (!request.field("upgrade")) return std::nullopt;
   if (!request.websocketUpgrade || target.path != kEventsPath)
     return Refusal{400, "only " + std::string(kEventsPath) +
@@ -61,7 +61,7 @@ std::optional<Refusal> checkUpgrade(const HttpRequest& request, const RequestTar
 
 }  // namespace
 
-std::variant<Admitted, Refusal> RequestGate::admit(const HttpRequest& request,
+std::variant<Admitted, Refusal> RequestGate::admit(const http::Request& request,
                                                    FailureLimiter::Clock::time_point now) {
   if (request.version != 10 && request.version != 11)
     return Refusal{505, "the remote speaks HTTP/1.1"};
@@ -69,7 +69,7 @@ std::variant<Admitted, Refusal> RequestGate::admit(const HttpRequest& request,
   return admitTarget(request, now);
 }
 
-std::variant<Admitted, Refusal> RequestGate::admitTarget(const HttpRequest& request,
+std::variant<Admitted, Refusal> RequestGate::admitTarget(const http::Request& request,
                                                          FailureLimiter::Clock::time_point now) {
   auto parsed = parseTarget(request.target);
   if (auto* refusal = std::get_if<Refusal>(&parsed)) return std::move(*refusal);
@@ -82,7 +82,7 @@ std::variant<Admitted, Refusal> RequestGate::admitTarget(const HttpRequest& requ
   return admitted;
 }
 
-std::optional<Refusal> RequestGate::checkSender(const HttpRequest& request) const {
+std::optional<Refusal> RequestGate::checkSender(const http::Request& request) const {
   if (request.count("host") != 1) return Refusal{400, "a request needs one Host field"};
   const std::string host = hostWithPort(*request.field("host"));
   const auto& own = admission_.ownHosts;
@@ -99,7 +99,7 @@ std::optional<Refusal> RequestGate::checkSender(const HttpRequest& request) cons
   return std::nullopt;
 }
 
-Refusal RequestGate::refuseWithoutToken(const HttpRequest& request, const RequestTarget& target,
+Refusal RequestGate::refuseWithoutToken(const http::Request& request, const RequestTarget& target,
                                         FailureLimiter::Clock::time_point now) {
   const bool given = request.field("authorization") || target.queryValue("token");
   if (!given) {
@@ -113,7 +113,7 @@ Refusal RequestGate::refuseWithoutToken(const HttpRequest& request, const Reques
   return Refusal{401, "wrong token"};
 }
 
-bool RequestGate::carriesToken(const HttpRequest& request, const RequestTarget& target) const {
+bool RequestGate::carriesToken(const http::Request& request, const RequestTarget& target) const {
   constexpr std::string_view kBearer = "bearer ";
   if (const auto authorization = request.field("authorization")) {
     const std::string given = lowercase(*authorization);

@@ -5,8 +5,8 @@
 #include <variant>
 #include <vector>
 
+#include "http/exchange.h"
 #include "tools/remote/failure_limiter.h"
-#include "tools/remote/http_exchange.h"
 #include "tools/remote/refusal.h"
 #include "tools/remote/request_target.h"
 
@@ -45,16 +45,16 @@ class RequestGate {
   // right token always gets in); a command
   // (any method but GET and HEAD) without Content-Length (411) or without a
   // JSON Content-Type (415).
-  std::variant<Admitted, Refusal> admit(const HttpRequest& request,
+  std::variant<Admitted, Refusal> admit(const http::Request& request,
                                         FailureLimiter::Clock::time_point now);
 
  private:
-  std::variant<Admitted, Refusal> admitTarget(const HttpRequest& request,
+  std::variant<Admitted, Refusal> admitTarget(const http::Request& request,
                                               FailureLimiter::Clock::time_point now);
-  std::optional<Refusal> checkSender(const HttpRequest& request) const;
-  Refusal refuseWithoutToken(const HttpRequest& request, const RequestTarget& target,
+  std::optional<Refusal> checkSender(const http::Request& request) const;
+  Refusal refuseWithoutToken(const http::Request& request, const RequestTarget& target,
                              FailureLimiter::Clock::time_point now);
-  bool carriesToken(const HttpRequest& request, const RequestTarget& target) const;
+  bool carriesToken(const http::Request& request, const RequestTarget& target) const;
 
   Admission admission_;
   FailureLimiter failures_;

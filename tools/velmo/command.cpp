@@ -2,6 +2,8 @@
 #include "tools/velmo/command.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace velmo::cli {
@@ -16,10 +18,22 @@ struct Placeholder {
 
 template <unsigned kLow, unsigned kHigh>
 std::optional<unsigned> numberIn(std::string_view word) {
-  if (word.size() != 1 || word[0] < '0' || word[0] > '9') return std::nullopt;
-  const auto number = static_cast<unsigned>(word[0] - '0');
+  unsigned number = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+  if (word.empty() || error != std::errc() || end != word.data() + word.size()) return std::nullopt;
   if (number < kLow || number > kHigh) return std::nullopt;
   return number;
+}
+
+// A speed factor, 0.25 to 4 with a point for decimals whatever the locale,
+// in thousandths.
+std::optional<unsigned> speedIn(std::string_view word) {
+  double speed = 0;
+  const auto [end, error] =
+      std::from_chars(word.data(), word.data() + word.size(), speed, std::chars_format::fixed);
+  if (word.empty() || error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  if (!(speed >= 0.25 && speed <= 4)) return std::nullopt;
+  return static_cast<unsigned>(std::lround(speed * kSpeedUnit));
 }
 
 std::optional<unsigned> onOrOff(std::string_view word) {
@@ -32,7 +46,8 @@ std::optional<unsigned> onOrOff(std::string_view word) {
 constexpr std::string_view kFileWord = "[FILE]";
 
 constexpr Placeholder kPlaceholders[] = {
-    {"PATTERN", "PATTERN must be 1, 2 or 3", numberIn<1, 3>},
+    {"PATTERN", "PATTERN must be 1 to 99", numberIn<1, 99>},
+    {"SPEED", "SPEED must be 0.25 to 4", speedIn},
     {"LINE", "LINE must be 1 to 8", numberIn<1, 8>},
     {"STATE", "STATE must be on or off", onOrOff},
 };
@@ -46,6 +61,9 @@ struct CommandForm {
 constexpr CommandForm kForms[] = {
     {Action::kChaserStart, {"chaser", "start", "PATTERN"}},
     {Action::kChaserStop, {"chaser", "stop", ""}},
+    {Action::kChaserList, {"chaser", "list", ""}},
+    {Action::kChaserSpeed, {"chaser", "speed", "SPEED"}},
+    {Action::kChaserTap, {"chaser", "tap", ""}},
     {Action::kSetLine, {"line", "LINE", "STATE"}},
     {Action::kStatus, {"status", "", ""}},
     {Action::kRemoteUrl, {"remote", "url", ""}},

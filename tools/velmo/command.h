@@ -18,12 +18,19 @@ enum class Action {
   kRemoteUrl,
   kRemoteOpen,
   kScheduleList,
-  kScheduleRun
+  kScheduleRun,
+  kChaserList,
+  kChaserSpeed,
+  kChaserTap
 };
+
+// The speed factor of kChaserSpeed, in thousandths, as its argument holds it.
+inline constexpr double kSpeedUnit = 1000;
 
 struct Command {
   Action action = Action::kStatus;
-  // kChaserStart: {pattern 1..3}; kSetLine: {line 1..8, 1 for on or 0 for off}.
+  // kChaserStart: {pattern 1..99}; kSetLine: {line 1..8, 1 for on or 0 for
+  // off}; kChaserSpeed: {speed in thousandths, 250..4000}.
   std::vector<unsigned> arguments;
   bool json = false;  // kStatus only: one JSON object instead of text
   std::string file;   // kScheduleList, kScheduleRun: the schedule file given, "" for the default

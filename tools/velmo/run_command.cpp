@@ -7,6 +7,7 @@
 #include <optional>
 #include <variant>
 
+#include "dbus/bus_client.h"
 #include "tools/velmo/page_opener.h"
 #include "tools/velmo/remote_program.h"
 #include "tools/velmo/status_report.h"
@@ -15,74 +16,104 @@ namespace velmo::cli {
 namespace {
 
 constexpr int kProblemStatus = 1;
+// Long enough for the bus to start a program that was not running.
+constexpr int kCallTimeoutMs = 25000;
+constexpr int kReadTimeoutMs = 5000;
 
 std::string programFolder() {
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
-int tellNotRunning(const RemoteProgram& program, const PortView& view, std::ostream& err) {
+int tellNotRunning(const dbus::ProgramIdentity& program, const PortView& view, std::ostream& err) {
   err << "velmo: " << notRunningMessage(program, view.target, programFolder()) << '\n';
   return kProblemStatus;
 }
 
-int tellFailed(const RemoteProgram& program, const QString& message, std::ostream& err) {
+int tellFailed(const dbus::ProgramIdentity& program, const QString& message, std::ostream& err) {
   err << "velmo: " << program.title << " refused: " << message.toStdString() << '\n';
   return kProblemStatus;
 }
 
-int call(QDBusConnection& bus, const RemoteProgram& program, const PortView& view,
-         const QString& method, const QVariantList& arguments, std::ostream& err) {
-  const BusAnswer answer = callProgram(bus, program, view.target, method, arguments);
-  switch (answer.outcome) {
-    case BusAnswer::Outcome::kDone:
-      return 0;
-    case BusAnswer::Outcome::kNotRunning:
-      return tellNotRunning(program, view, err);
-    case BusAnswer::Outcome::kFailed:
-      return tellFailed(program, answer.message, err);
+// Waits for the answer to a call to program, and tells what went wrong.
+int finish(const dbus::ProgramIdentity& program, const PortView& view, QDBusPendingCall call,
+           std::ostream& err) {
+  call.waitForFinished();
+  if (!call.isError()) return 0;
+  if (dbus::failureOf(call.error()) == dbus::CallFailure::kNotRunning) {
+    return tellNotRunning(program, view, err);
   }
-  return kProblemStatus;
+  return tellFailed(program, call.error().message(), err);
 }
 
-// The property of a program for status: its value, none when the program
-// does not run, or the message of a failed read.
-std::variant<std::optional<unsigned>, QString> readForStatus(QDBusConnection& bus,
-                                                             const RemoteProgram& program,
-                                                             const PortView& view,
-                                                             const QString& property) {
-  const BusAnswer answer = readProgramProperty(bus, program, view.target, property);
-  if (answer.outcome == BusAnswer::Outcome::kFailed) return answer.message;
-  if (answer.outcome == BusAnswer::Outcome::kNotRunning) return std::optional<unsigned>();
-  return std::optional<unsigned>(answer.value.toUInt());
+// Reads the properties of the program behind proxy into known: whether it
+// runs, or the message of a failed read.
+std::variant<bool, QString> readInto(const QDBusAbstractInterface& proxy,
+                                     dbus::Activation activation, dbus::KnownProperties& known) {
+  QDBusPendingReply<QVariantMap> reply = dbus::readProperties(proxy, activation);
+  reply.waitForFinished();
+  if (!reply.isError()) {
+    known.take(reply.value());
+    return true;
+  }
+  if (dbus::failureOf(reply.error()) == dbus::CallFailure::kNotRunning) return false;
+  return reply.error().message();
+}
+
+// Each pattern as "<number> <name>", one a line. Never starts the chaser.
+int list(const dbus::ChaserProxy& chaser, const PortView& view, std::ostream& out,
+         std::ostream& err) {
+  dbus::registerChaserTypes();
+  QDBusPendingReply<QVariantMap> reply = dbus::readProperties(chaser, dbus::Activation::kNever);
+  reply.waitForFinished();
+  if (reply.isError()) {
+    if (dbus::failureOf(reply.error()) == dbus::CallFailure::kNotRunning) {
+      return tellNotRunning(dbus::kChaser, view, err);
+    }
+    return tellFailed(dbus::kChaser, reply.error().message(), err);
+  }
+  for (const dbus::PatternEntry& entry :
+       qdbus_cast<dbus::PatternEntries>(reply.value().value("Patterns"))) {
+    out << entry.number << ' ' << entry.name.toStdString() << '\n';
+  }
+  out << std::flush;
+  return 0;
 }
 
 int status(QDBusConnection& bus, const PortView& view, bool json, std::ostream& out,
            std::ostream& err) {
   StatusReport report{view.target, view.location.path, readRegister(view), {}, {}};
-  const auto pattern = readForStatus(bus, kChaser, view, "Pattern");
-  if (const QString* failure = std::get_if<QString>(&pattern))
-    return tellFailed(kChaser, *failure, err);
-  const auto lines = readForStatus(bus, kSwitchPanel, view, "Lines");
-  if (const QString* failure = std::get_if<QString>(&lines))
-    return tellFailed(kSwitchPanel, *failure, err);
-  report.pattern = std::get<std::optional<unsigned>>(pattern);
-  report.lines = std::get<std::optional<unsigned>>(lines);
+  dbus::KnownProperties chaser;
+  const auto chaserRuns =
+      readInto(*dbus::reach<dbus::ChaserProxy>(dbus::kChaser, view.target, bus, kReadTimeoutMs),
+               dbus::Activation::kNever, chaser);
+  if (const QString* failure = std::get_if<QString>(&chaserRuns))
+    return tellFailed(dbus::kChaser, *failure, err);
+  dbus::KnownProperties panel;
+  const auto panelRuns = readInto(
+      *dbus::reach<dbus::SwitchPanelProxy>(dbus::kSwitchPanel, view.target, bus, kReadTimeoutMs),
+      dbus::Activation::kNever, panel);
+  if (const QString* failure = std::get_if<QString>(&panelRuns))
+    return tellFailed(dbus::kSwitchPanel, *failure, err);
+  if (std::get<bool>(chaserRuns)) report.pattern = chaser.as<dbus::ChaserAdaptor>().pattern();
+  if (std::get<bool>(panelRuns)) report.lines = panel.as<dbus::SwitchPanelAdaptor>().lines();
   out << (json ? statusJson(report) : statusText(report)) << std::flush;
   if (report.pattern || report.lines) return 0;
-  tellNotRunning(kChaser, view, err);
-  return tellNotRunning(kSwitchPanel, view, err);
+  tellNotRunning(dbus::kChaser, view, err);
+  return tellNotRunning(dbus::kSwitchPanel, view, err);
 }
 
-// The remote's page with its token, from the remote itself: the session
-// bus admits only the user.
+// The remote's page with its token, from the remote itself (started where
+// it is installed): the session bus admits only the user.
 int remotePage(QDBusConnection& bus, const PortView& view, bool open, std::ostream& out,
                std::ostream& err) {
-  const BusAnswer answer =
-      readProgramProperty(bus, kRemote, view.target, "PageAddress", Activation::kWhereInstalled);
-  if (answer.outcome == BusAnswer::Outcome::kNotRunning) return tellNotRunning(kRemote, view, err);
-  if (answer.outcome == BusAnswer::Outcome::kFailed)
-    return tellFailed(kRemote, answer.message, err);
-  const std::string address = answer.value.toString().toStdString();
+  dbus::KnownProperties remote;
+  const auto runs =
+      readInto(*dbus::reach<dbus::RemoteProxy>(dbus::kRemote, view.target, bus, kCallTimeoutMs),
+               dbus::Activation::kWhereInstalled, remote);
+  if (const QString* failure = std::get_if<QString>(&runs))
+    return tellFailed(dbus::kRemote, *failure, err);
+  if (!std::get<bool>(runs)) return tellNotRunning(dbus::kRemote, view, err);
+  const std::string address = remote.as<dbus::RemoteAdaptor>().pageAddress().toStdString();
   if (!open) {
     out << address << '\n';
     return 0;
@@ -102,13 +133,26 @@ int runCommand(const Command& command, const PortView& view, std::ostream& out, 
     return kProblemStatus;
   }
   const std::vector<unsigned>& arguments = command.arguments;
+  const auto chaser = [&] {
+    return dbus::reach<dbus::ChaserProxy>(dbus::kChaser, view.target, bus, kCallTimeoutMs);
+  };
   switch (command.action) {
     case Action::kChaserStart:
-      return call(bus, kChaser, view, "Start", {arguments.at(0)}, err);
+      return finish(dbus::kChaser, view, chaser()->Start(arguments.at(0)), err);
     case Action::kChaserStop:
-      return call(bus, kChaser, view, "Stop", {}, err);
+      return finish(dbus::kChaser, view, chaser()->Stop(), err);
+    case Action::kChaserList:
+      return list(*chaser(), view, out, err);
+    case Action::kChaserSpeed:
+      return finish(dbus::kChaser, view, chaser()->SetSpeed(arguments.at(0) / kSpeedUnit), err);
+    case Action::kChaserTap:
+      return finish(dbus::kChaser, view, chaser()->Tap(), err);
     case Action::kSetLine:
-      return call(bus, kSwitchPanel, view, "SetLine", {arguments.at(0), arguments.at(1) == 1}, err);
+      return finish(
+          dbus::kSwitchPanel, view,
+          dbus::reach<dbus::SwitchPanelProxy>(dbus::kSwitchPanel, view.target, bus, kCallTimeoutMs)
+              ->SetLine(arguments.at(0), arguments.at(1) == 1),
+          err);
     case Action::kStatus:
       return status(bus, view, command.json, out, err);
     case Action::kRemoteUrl:

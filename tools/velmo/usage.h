@@ -31,8 +31,12 @@ inline constexpr ProgramOption kOptions[] = {kPortOption, kJsonOption, kFromOpti
 // What velmo --help says about it.
 inline constexpr ProgramUsage kUsage{
     "Drives the chaser and the switch panel over the session bus, for scripts:\n"
-    "  chaser start PATTERN   start pattern 1, 2 or 3, as a click on its button\n"
+    "  chaser start PATTERN   start a pattern (1 to 3, or one of yours), as a\n"
+    "                         click on its button\n"
     "  chaser stop            stop the pattern, as a click on \"Deaktiver\"\n"
+    "  chaser list            the chaser's patterns: number and name\n"
+    "  chaser speed SPEED     the speed factor, 0.25 to 4 (2 is twice as fast)\n"
+    "  chaser tap             a tap of the beat, as a click on \"Tapp\"\n"
     "  line LINE on|off       switch line 1 to 8, as a click on its button\n"
     "  status                 the register, the pattern, the panel's lines and\n"
     "                         which programs run (exit status 1 when neither does)\n"

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One push client of HttpServer: a WebSocket (Boost.Beast) that carries the
+// One push client of Server: a WebSocket (Boost.Beast) that carries the
 // state out and commands in, each message within the limits.
 #include <boost/beast/core/buffers_to_string.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/websocket/stream.hpp>
 #include <deque>
 
-#include "tools/remote/server_hub.h"
+#include "http/server_hub.h"
 
-namespace velmo::remote {
+namespace velmo::http {
 
 namespace beast = boost::beast;
 namespace websocket = beast::websocket;
@@ -22,8 +22,8 @@ class PushConnection final : public Connection,
   void accept(BeastRequest request) {
     upgrade_ = std::move(request);
     beast::get_lowest_layer(socket_).expires_never();  // the WebSocket keeps its own times
-    socket_.set_option(
-        websocket::stream_base::timeout{hub_.limits.requestTime, hub_.limits.userIdle, true});
+    socket_.set_option(websocket::stream_base::timeout{hub_.limits.requestTime,
+                                                       hub_.limits.authenticatedIdle, true});
     socket_.read_message_max(hub_.limits.maxPushMessageBytes);
     socket_.async_accept(upgrade_, [self = shared_from_this()](beast::error_code error) {
       if (error) return self->end();
@@ -102,4 +102,4 @@ void sendToPushClient(PushConnection& client, std::shared_ptr<const std::string>
   client.send(std::move(message));
 }
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tools/remote/http_server.h"
+#include "http/server.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "tools/remote/server_hub.h"
+#include "http/server_hub.h"
 
-namespace velmo::remote {
+namespace velmo::http {
 
 namespace net = boost::asio;
 using tcp = net::ip::tcp;
@@ -28,8 +28,8 @@ std::string peerText(const tcp::socket& socket) {
 
 }  // namespace
 
-struct HttpServer::Running {
-  Running(HttpService& service, const HttpLimits& limits)
+struct Server::Running {
+  Running(Service& service, const Limits& limits)
       : hub{service, limits, {}, {}, {}}, acceptor(context), retry(context) {}
 
   void listen(const std::string& address, std::uint16_t port) {
@@ -65,7 +65,7 @@ struct HttpServer::Running {
   void admit(tcp::socket socket) {
     std::string peer = peerText(socket);
     const ConnectionSlots::Admission admission = hub.slots.open(peer);
-    if (!admission.admitted) return;  // every slot is the user's: the socket closes
+    if (!admission.admitted) return;  // every slot is authenticated: the socket closes
     if (admission.evicted) {
       const auto evicted = hub.connections.find(*admission.evicted);
       if (evicted != hub.connections.end()) evicted->second->close();
@@ -82,14 +82,14 @@ struct HttpServer::Running {
   std::thread thread;
 };
 
-HttpServer::HttpServer() = default;
+Server::Server() = default;
 
-HttpServer::~HttpServer() {
+Server::~Server() {
   stop();
 }
 
-void HttpServer::start(HttpService& service, const std::string& address, std::uint16_t port,
-                       HttpLimits limits) {
+void Server::start(Service& service, const std::string& address, std::uint16_t port,
+                   Limits limits) {
   auto running = std::make_unique<Running>(service, limits);
   running->listen(address, port);
   running->accept();
@@ -97,11 +97,11 @@ void HttpServer::start(HttpService& service, const std::string& address, std::ui
   running_ = std::move(running);
 }
 
-std::uint16_t HttpServer::port() const {
+std::uint16_t Server::port() const {
   return running_ ? running_->port : 0;
 }
 
-void HttpServer::stop() {
+void Server::stop() {
   if (!running_) return;
   net::post(running_->context, [running = running_.get()] {
     boost::system::error_code ignored;
@@ -113,7 +113,7 @@ void HttpServer::stop() {
   running_.reset();
 }
 
-void HttpServer::send(PushClient client, std::string message) {
+void Server::send(PushClient client, std::string message) {
   if (!running_) return;
   auto shared = std::make_shared<const std::string>(std::move(message));
   net::post(running_->context, [running = running_.get(), client, shared] {
@@ -123,7 +123,7 @@ void HttpServer::send(PushClient client, std::string message) {
   });
 }
 
-void HttpServer::broadcast(std::string message) {
+void Server::broadcast(std::string message) {
   if (!running_) return;
   auto shared = std::make_shared<const std::string>(std::move(message));
   net::post(running_->context, [running = running_.get(), shared] {
@@ -134,4 +134,4 @@ void HttpServer::broadcast(std::string message) {
   });
 }
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

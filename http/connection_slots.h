@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
-namespace velmo::remote {
+namespace velmo::http {
 
 // The server's connection slots: kMaxConnections in all and
 // kMaxConnectionsPerAddress from one address. When a new connection finds
-// them full, the oldest connection that has not shown the token (in all,
-// or from that address) makes room; the user's own connections never do,
-// so strangers holding every slot cannot keep the user out.
+// them full, the oldest connection that has not authenticated (in all, or
+// from that address) makes room; authenticated ones never do, so strangers
+// holding every slot cannot keep the user out.
 class ConnectionSlots {
  public:
   using Id = std::uint64_t;
@@ -22,7 +22,7 @@ class ConnectionSlots {
 
   // What becomes of a new connection.
   struct Admission {
-    bool admitted = false;      // false: refuse it, every slot is the user's
+    bool admitted = false;      // false: refuse it, every slot is authenticated
     std::optional<Id> evicted;  // the connection to close for it
     Id id = 0;                  // its number, when admitted
   };
@@ -31,7 +31,7 @@ class ConnectionSlots {
   // taken already: do not call closed() for it.
   Admission open(const std::string& peer);
 
-  // The connection carried the right token.
+  // The connection authenticated (its service said so).
   void authenticated(Id id);
 
   // The connection ended.
@@ -51,4 +51,4 @@ class ConnectionSlots {
   Id next_ = 1;
 };
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

@@ -7,37 +7,36 @@
 #include <memory>
 #include <string>
 
-#include "tools/remote/http_exchange.h"
+#include "http/exchange.h"
 
-namespace velmo::remote {
+namespace velmo::http {
 
 // What a client may send and how long it may take. The HTTP library
 // enforces the sizes while it parses.
-struct HttpLimits {
+struct Limits {
   std::size_t maxHeadBytes = 8192;  // request line and fields
   std::size_t maxBodyBytes = 4096;
   std::chrono::seconds requestTime{10};   // from a request's first byte to its last, and per answer
-  std::chrono::seconds strangerIdle{10};  // between requests, before the token was shown
-  std::chrono::seconds userIdle{60};      // between requests (or push messages) after it
+  std::chrono::seconds strangerIdle{10};  // between requests, before it authenticated
+  std::chrono::seconds authenticatedIdle{60};  // between requests (or push messages) after
   std::size_t maxPushMessageBytes = 4096;
   std::size_t maxPushBacklog =
       64;  // messages a push client has not taken yet; past this it is cut off
 };
 
-// The remote's HTTP/1.1 and WebSocket server (Boost.Beast), on a thread of
-// its own: it reads each request within HttpLimits, hands it whole to the
-// HttpService and writes the answer; connections are held to
+// An HTTP/1.1 and WebSocket server (Boost.Beast), on a thread of
+// its own: it reads each request within Limits, hands it whole to the
+// Service and writes the answer; connections are held to
 // ConnectionSlots. It never decides what a request gets.
-class HttpServer final : public PushOutbox {
+class Server final : public PushOutbox {
  public:
-  HttpServer();
-  ~HttpServer() override;
+  Server();
+  ~Server() override;
 
   // Listens on address ("127.0.0.1", "::") and port (0: one the system
   // picks) and serves service until stop(). Throws std::runtime_error that
   // names the address and the reason when it cannot listen.
-  void start(HttpService& service, const std::string& address, std::uint16_t port,
-             HttpLimits limits = {});
+  void start(Service& service, const std::string& address, std::uint16_t port, Limits limits = {});
 
   // The port it listens on.
   std::uint16_t port() const;
@@ -54,4 +53,4 @@ class HttpServer final : public PushOutbox {
   std::unique_ptr<Running> running_;
 };
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Inside HttpServer: what its connections share. Everything here lives on
+// Inside Server: what its connections share. Everything here lives on
 // the server's thread alone.
 #pragma once
 
@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "tools/remote/connection_slots.h"
-#include "tools/remote/http_server.h"
+#include "http/connection_slots.h"
+#include "http/server.h"
 
-namespace velmo::remote {
+namespace velmo::http {
 
 // One client connection, HTTP or, after an upgrade, WebSocket.
 class Connection {
@@ -26,8 +26,8 @@ class Connection {
 class PushConnection;
 
 struct ServerHub {
-  HttpService& service;
-  HttpLimits limits;
+  Service& service;
+  Limits limits;
   ConnectionSlots slots;
   // Every open connection, owned here until it ends.
   std::map<ConnectionSlots::Id, std::shared_ptr<Connection>> connections;
@@ -64,4 +64,4 @@ void servePushClient(boost::beast::tcp_stream stream, ServerHub& hub, Connection
 // hub.limits.maxPushBacklog pile up is cut off.
 void sendToPushClient(PushConnection& client, std::shared_ptr<const std::string> message);
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

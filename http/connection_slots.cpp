@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tools/remote/connection_slots.h"
+#include "http/connection_slots.h"
 
-namespace velmo::remote {
+namespace velmo::http {
 
 ConnectionSlots::Admission ConnectionSlots::open(const std::string& peer) {
   const auto fromPeer = perAddress_.find(peer);
@@ -39,4 +39,4 @@ std::optional<ConnectionSlots::Id> ConnectionSlots::oldestStranger(const std::st
   return std::nullopt;
 }
 
-}  // namespace velmo::remote
+}  // namespace velmo::http

@@ -8,23 +8,23 @@
 #include <string_view>
 #include <vector>
 
-namespace velmo::remote {
+namespace velmo::http {
 
-// What passes between the HTTP server (HttpServer, which reads and writes
-// the wire within its limits) and the remote that decides what a request
-// gets (RemoteApi). Neither side needs the other's libraries.
+// What passes between the HTTP server (Server, which reads and writes the
+// wire within its limits) and the service that decides what each request
+// gets (the remote's RemoteApi). Neither side needs the other's libraries.
 
-struct HttpField {
+struct Field {
   std::string name;  // lowercase
   std::string value;
 };
 
 // One request, as the server parsed it.
-struct HttpRequest {
+struct Request {
   std::string method;     // as sent: "GET"
   std::string target;     // as sent: path and query
   unsigned version = 11;  // 10 for HTTP/1.0, 11 for HTTP/1.1
-  std::vector<HttpField> fields;
+  std::vector<Field> fields;
   std::string body;
   std::string peer;               // the client's address: "192.168.1.20"
   bool websocketUpgrade = false;  // a complete WebSocket upgrade request
@@ -35,12 +35,12 @@ struct HttpRequest {
 };
 
 // The answer to one request.
-struct HttpResponse {
+struct Response {
   int status = 200;
   std::string contentType;
   std::string body;  // for HEAD too: the server sends only its length
-  std::vector<HttpField> fields;
-  bool authenticated = false;  // the request carried the right token
+  std::vector<Field> fields;
+  bool authenticated = false;  // the request proved who sent it (the remote's token)
   bool close = false;          // end the connection after this answer
   bool acceptPush = false;     // take the WebSocket upgrade instead of answering
 };
@@ -48,16 +48,22 @@ struct HttpResponse {
 // A client of the push channel (a WebSocket), numbered by the server.
 using PushClient = std::uint64_t;
 
-// The remote's side, called by the server on its own thread. answer may be
+// The service's side, called by the server on its own thread. answer may be
 // called on any thread, once; a connection that ended meanwhile drops it.
-class HttpService {
+class Service {
  public:
-  virtual ~HttpService() = default;
-  virtual void serve(HttpRequest request, std::function<void(HttpResponse)> answer) = 0;
+  virtual ~Service() = default;
+  virtual void serve(Request request, std::function<void(Response)> answer) = 0;
   virtual void pushOpened(PushClient client) = 0;
   virtual void pushReceived(PushClient client, std::string message) = 0;
   virtual void pushClosed(PushClient client) = 0;
 };
+
+// {"error": message} as JSON text: the body of every refusal.
+std::string errorJson(std::string_view message);
+
+// text (UTF-8) as a JSON string, quoted and escaped.
+std::string jsonString(std::string_view text);
 
 // The server's side of the push channel, callable from any thread.
 class PushOutbox {
@@ -67,4 +73,4 @@ class PushOutbox {
   virtual void broadcast(std::string message) = 0;
 };
 
-}  // namespace velmo::remote
+}  // namespace velmo::http
