@@ -64,7 +64,7 @@ TEST(RemoteFrontsTest, TheDeviceIsAnnouncedOnceWhole) {
   HomeAssistantDevice device({"Pi.Local", "ola:1:1@9010", "1.1", "homeassistant"});
   EXPECT_EQ(device.nodeId(), "velmo_pi_2elocal_20ola_3a1_3a1_409010");
   ProgramsView view{
-      true, true, 2, 0b101, {"Aktiver vifte 1"}, {"Deaktiver", "Løpelys 1", "Løpelys 2"}};
+      true, true, 7, 0b101, {"Aktiver vifte 1"}, {{0, "Deaktiver"}, {1, "Løpelys 1"}, {7, "Mine"}}};
   const auto messages = device.announce(view);
   ASSERT_EQ(messages.size(), 9u + 2 + 9 + 1);
   std::set<QString> ids;
@@ -84,7 +84,7 @@ TEST(RemoteFrontsTest, TheDeviceIsAnnouncedOnceWhole) {
   EXPECT_EQ(select["options"].toArray().size(), 3);
   const MqttMessage line3 = messages[13];
   EXPECT_EQ(line3, (MqttMessage{"velmo/" + device.nodeId() + "/line/3/state", "ON"}));
-  EXPECT_EQ(messages[19].payload, "Løpelys 2");
+  EXPECT_EQ(messages[19].payload, "Mine");
   EXPECT_EQ(messages.back(), (MqttMessage{"velmo/" + device.nodeId() + "/availability", "online"}));
   EXPECT_EQ(device.lastWill().payload, "offline");
 
@@ -95,13 +95,13 @@ TEST(RemoteFrontsTest, TheDeviceIsAnnouncedOnceWhole) {
   ASSERT_EQ(changed.size(), 2u);
   EXPECT_EQ(changed[0].payload, "offline");
   EXPECT_EQ(changed[1], (MqttMessage{"velmo/" + device.nodeId() + "/line/1/state", "OFF"}));
-  EXPECT_EQ(device.stateFor(ChaserCommand{1}, view).payload, "Løpelys 2");
+  EXPECT_EQ(device.stateFor(ChaserCommand{1}, view).payload, "Mine");
 }
 
 TEST(RemoteFrontsTest, TheDeviceTakesOnlyItsOwnCommands) {
   const HomeAssistantDevice device({"vm", "", "1.1", "ha"});
   const std::string base = "velmo/" + device.nodeId();
-  const ProgramsView view{true, true, 0, 0, {}, {"Deaktiver", "Løpelys 1"}};
+  const ProgramsView view{true, true, 0, 0, {}, {{0, "Deaktiver"}, {1, "Løpelys 1"}, {5, "Mine"}}};
   using Asked = HomeAssistantDevice::Asked;
   const struct {
     std::string topic, payload;
@@ -118,6 +118,7 @@ TEST(RemoteFrontsTest, TheDeviceTakesOnlyItsOwnCommands) {
       {base + "/line/set", "ON", {}},
       {base + "/chaser/set", "Løpelys 1", Command(ChaserCommand{1})},
       {base + "/chaser/set", "Deaktiver", Command(ChaserCommand{0})},
+      {base + "/chaser/set", "Mine", Command(ChaserCommand{5})},
       {base + "/chaser/set", "Løpelys 3", {}},
       {"ha/status", "online", HomeAssistantDevice::AnnounceAgain{}},
       {"ha/status", "offline", {}},

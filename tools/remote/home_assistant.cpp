@@ -54,10 +54,14 @@ std::string field(std::string_view name, std::string_view value) {
   return jsonString(name) + ":" + jsonString(value);
 }
 
-const std::string& patternName(unsigned pattern, const ProgramsView& view) {
-  static const std::string none;
-  if (pattern < view.patterns.size()) return view.patterns[pattern];
-  return view.patterns.empty() ? none : view.patterns.front();
+// The option of the running pattern; the first ("Deaktiver") for one the
+// options do not name.
+std::string patternName(unsigned pattern, const ProgramsView& view) {
+  const auto found =
+      std::find_if(view.patterns.begin(), view.patterns.end(),
+                   [&](const PatternOption& each) { return each.number == pattern; });
+  if (found != view.patterns.end()) return found->name;
+  return view.patterns.empty() ? std::string() : view.patterns.front().name;
 }
 
 }  // namespace
@@ -118,8 +122,8 @@ std::string HomeAssistantDevice::switchConfig(unsigned line, const ProgramsView&
 
 std::string HomeAssistantDevice::selectConfig(const ProgramsView& view) const {
   std::string options;
-  for (const std::string& option : view.patterns)
-    options += (options.empty() ? "" : ",") + jsonString(option);
+  for (const PatternOption& option : view.patterns)
+    options += (options.empty() ? "" : ",") + jsonString(option.name);
   return "{" + common("Chaser", kChaser, kChaser) + "," +
          field("command_topic", base_ + "/chaser/set") + "," +
          field("state_topic", base_ + "/chaser/state") + ",\"options\":[" + options + "]}";
@@ -180,9 +184,11 @@ HomeAssistantDevice::Asked HomeAssistantDevice::take(std::string_view topic,
     return payload == kOnline ? Asked(AnnounceAgain{}) : Asked();
   if (retained) return {};
   if (topic == base_ + "/chaser/set") {
-    const auto option = std::find(view.patterns.begin(), view.patterns.end(), payload);
+    const auto option =
+        std::find_if(view.patterns.begin(), view.patterns.end(),
+                     [&](const PatternOption& each) { return each.name == payload; });
     if (option == view.patterns.end()) return {};
-    return ChaserCommand{static_cast<unsigned>(option - view.patterns.begin())};
+    return ChaserCommand{option->number};
   }
   const std::string prefix = base_ + std::string(kLinePrefix);
   if (!topic.starts_with(prefix) || !topic.ends_with(kSet) ||

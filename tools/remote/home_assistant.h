@@ -20,14 +20,21 @@ struct MqttMessage {
   bool operator==(const MqttMessage&) const = default;
 };
 
+// An option of the chaser's select: a pattern's number (0 stops) and name.
+struct PatternOption {
+  unsigned number = 0;
+  std::string name;
+  bool operator==(const PatternOption&) const = default;
+};
+
 // The programs as Home Assistant's entities show them.
 struct ProgramsView {
   bool chaserRunning = false;
   bool panelRunning = false;
-  unsigned pattern = 0;               // the chaser's, 0 when none runs
-  std::uint8_t lines = 0;             // bit N-1: line N shown on
-  std::vector<std::string> captions;  // the panel's sixteen in button order, as far as known
-  std::vector<std::string> patterns;  // the select's options: pattern N is [N]
+  unsigned pattern = 0;                 // the chaser's, 0 when none runs
+  std::uint8_t lines = 0;               // bit N-1: line N shown on
+  std::vector<std::string> captions;    // the panel's sixteen in button order, as far as known
+  std::vector<PatternOption> patterns;  // the select's options, in their order
 };
 
 // Who the device is, the same at every start on this machine and target.

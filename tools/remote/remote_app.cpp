@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/remote/remote_app.h"
 
+#include <QDBusMetaType>
 #include <QHostInfo>
 #include <QNetworkInterface>
 #include <stdexcept>
@@ -59,11 +60,20 @@ QHostAddress localToOpen(const QHostAddress& listen) {
   return listensEverywhere(listen) ? QHostAddress(QHostAddress::LocalHost) : listen;
 }
 
-// The chaser's patterns, as the select in Home Assistant offers them: the
-// four of its buttons. Patterns of the user's own join them here once the
-// chaser tells them among its bus properties.
-std::vector<std::string> chaserPatterns(const BusPrograms::Program&) {
-  return {kBuiltInPatterns.begin(), kBuiltInPatterns.end()};
+// The chaser's patterns, as the select in Home Assistant offers them:
+// "Deaktiver", then every pattern the chaser tells (its three and the
+// user's), or its three while it has told none.
+std::vector<PatternOption> chaserPatterns(const BusPrograms::Program& chaser) {
+  // Patterns comes as a bus structure, which the adaptor's typed view of
+  // the properties cannot convert: it is taken apart here.
+  const QVariant told = chaser.properties.as<dbus::ChaserAdaptor>().parent()->property("Patterns");
+  std::vector<PatternOption> options{{0, std::string(kBuiltInPatterns[0])}};
+  for (const dbus::PatternEntry& entry : qdbus_cast<dbus::PatternEntries>(told))
+    options.push_back({entry.number, entry.name.toStdString()});
+  if (options.size() > 1) return options;
+  for (unsigned pattern = 1; pattern < kBuiltInPatterns.size(); ++pattern)
+    options.push_back({pattern, std::string(kBuiltInPatterns[pattern])});
+  return options;
 }
 
 QDBusConnection connected(QDBusConnection bus) {
