@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Command -> port write latency of velmo-remote over HTTP, the push channel
-and OSC, then a sustained HTTP load. Run by bench/remote_bench.sh, which
-starts the programs and the remote:
-remote_bench.py PAGE_URL TOKEN OSC_PORT TRACE_PATH"""
+"""Command -> port write latency of velmo-remote over HTTP, the push channel,
+OSC, MQTT (a command on a switch's topic) and DMX (a desk's frame through
+olad), then a sustained HTTP load. Run by bench/remote_bench.sh, which
+starts the programs, the broker, olad and the remote:
+remote_bench.py PAGE_URL TOKEN OSC_PORT TRACE_PATH MQTT_PORT MQTT_PASSWORD TOPICS OLA_PORT"""
+import array
 import base64
 import http.client
 import json
@@ -12,6 +14,9 @@ import struct
 import sys
 import threading
 import time
+
+import paho.mqtt.client as mqtt
+from ola.OlaClient import OlaClient
 
 SAMPLES = 320  # 20 times on and off round the lines: each run ends with all off
 PACE = 0.01  # s between commands; they go round the eight lines, each well within its limit
@@ -103,22 +108,76 @@ class Remote:
                     (self.host, self.osc_port))
 
 
+class Mqtt:
+    """A client that sends Home Assistant's commands to the remote's switches
+    and follows their states."""
+
+    def __init__(self, port, password, topics):
+        self.topics = topics
+        self.states = {}  # topic -> (payload, time.monotonic_ns() it came)
+        self.came = threading.Condition()
+        self.client = mqtt.Client()
+        self.client.username_pw_set("velmo", password)
+        self.client.on_message = self.take
+        self.client.connect("127.0.0.1", port)
+        self.client.socket().setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.client.subscribe(f"{topics}line/+/state", qos=1)
+        self.client.loop_start()
+        deadline = time.monotonic() + 5
+        while not self.client.is_connected() and time.monotonic() < deadline:
+            time.sleep(0.01)
+
+    def take(self, _client, _data, message):
+        with self.came:
+            self.states[message.topic] = (message.payload.decode(), time.monotonic_ns())
+            self.came.notify_all()
+
+    def line(self, line, on):
+        self.client.publish(f"{self.topics}line/{line}/set", "ON" if on else "OFF", qos=1)
+
+    def state_after(self, line, on, start):
+        """ms from start until line's state says on."""
+        with self.came:
+            topic, payload = f"{self.topics}line/{line}/state", "ON" if on else "OFF"
+            self.came.wait_for(lambda: self.states.get(topic, ("",))[0] == payload, 2.0)
+            return (self.states[topic][1] - start) / 1e6
+
+
+class Desk:
+    """A lighting desk on universe 1: the eight lines' channels, 255 on and 0 off."""
+
+    def __init__(self, port):
+        self.socket = socket.create_connection(("127.0.0.1", port))
+        self.client = OlaClient(self.socket)
+        self.levels = array.array("B", [0] * LINES)
+
+    def line(self, line, on):
+        self.levels[line - 1] = 255 if on else 0
+        self.client.SendDmx(1, self.levels)
+
+
 def percentile(values, fraction):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
 
 
-def latency(name, trace, send):
-    """send(line, on) for SAMPLES commands, PACE apart, round the lines."""
-    spans = []
+def latency(name, trace, send, state=None):
+    """send(line, on) for SAMPLES commands, PACE apart, round the lines; with
+    state(line, on, start), also the time to the state told back."""
+    spans, told = [], []
     for i in range(SAMPLES):
         trace.writes()
         time.sleep(PACE)
         start = time.monotonic_ns()
-        send(i % LINES + 1, (i // LINES) % 2 == 0)
+        line, on = i % LINES + 1, (i // LINES) % 2 == 0
+        send(line, on)
         spans.append((trace.next_write() - start) / 1e6)
-    print(f"{name:14} p50 {percentile(spans, 0.5):6.3f} ms  p99 {percentile(spans, 0.99):6.3f} ms"
-          f"  ({SAMPLES} commands)")
+        if state:
+            told.append(state(line, on, start))
+    for what, values in ((name, spans), (name + " state", told)):
+        if values:
+            print(f"{what:14} p50 {percentile(values, 0.5):6.3f} ms  "
+                  f"p99 {percentile(values, 0.99):6.3f} ms  ({SAMPLES} commands)")
 
 
 def client_load(remote, client, count, start, results):
@@ -168,7 +227,7 @@ def sustained(remote, trace):
           f"{percentile(answer_ms, 0.5):.3f} ms, p99 {percentile(answer_ms, 0.99):.3f} ms")
 
 
-def main(url, token, osc_port, trace_path):
+def main(url, token, osc_port, trace_path, mqtt_port, mqtt_password, topics, ola_port):
     remote = Remote(url, token, int(osc_port))
     trace = Trace(trace_path)
     connection = remote.http()
@@ -178,8 +237,11 @@ def main(url, token, osc_port, trace_path):
             lambda line, on: remote.push_send(channel, {"line": line, "on": on}))
     osc = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     latency("OSC", trace, lambda line, on: remote.osc_line(osc, line, on))
+    home = Mqtt(int(mqtt_port), mqtt_password, topics)
+    latency("MQTT", trace, home.line, home.state_after)
+    latency("DMX", trace, Desk(int(ola_port)).line)
     sustained(remote, trace)
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:9])

@@ -19,8 +19,12 @@ std::size_t Request::count(std::string_view name) const {
 }
 
 std::string errorJson(std::string_view message) {
-  std::string json = "{\"error\":\"";
-  for (const char c : message) {
+  return "{\"error\":" + jsonString(message) + "}";
+}
+
+std::string jsonString(std::string_view text) {
+  std::string json = "\"";
+  for (const char c : text) {
     if (c == '"' || c == '\\') {
       json += '\\';
       json += c;
@@ -32,7 +36,7 @@ std::string errorJson(std::string_view message) {
       json += c;
     }
   }
-  return json + "\"}";
+  return json + "\"";
 }
 
 }  // namespace velmo::http

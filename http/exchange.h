@@ -62,6 +62,9 @@ class Service {
 // {"error": message} as JSON text: the body of every refusal.
 std::string errorJson(std::string_view message);
 
+// text (UTF-8) as a JSON string, quoted and escaped.
+std::string jsonString(std::string_view text);
+
 // The server's side of the push channel, callable from any thread.
 class PushOutbox {
  public:

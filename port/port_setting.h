@@ -49,6 +49,12 @@ struct OlaTarget {
   bool operator==(const OlaTarget&) const = default;
 };
 
+// "UNIVERSE[:CHANNEL][@RPCPORT]" as an OLA target, or nothing when text is
+// not of that form. A number out of range throws PortAccessError that gives
+// its range and names setting, the text as the user gave it
+// ("VELMO_PORT=\"ola:1:600\"").
+std::optional<OlaTarget> parseOlaTarget(std::string_view text, std::string_view setting);
+
 // VELMO_PORT taken apart: one alternative per backend, in the order of the
 // backend table. Each names the simulated register it uses: the register
 // itself, or the one that mirrors every byte the lines take, so that the

@@ -29,6 +29,12 @@ std::uint8_t readRegister(const PortView& view) {
   return SimulatedRegister(view.location).peek();
 }
 
+std::optional<DmxChannels> dmxChannelsOf(std::string_view text, std::string_view option) {
+  const auto target = parseOlaTarget(text, option);
+  if (!target) return std::nullopt;
+  return DmxChannels{target->universe, target->firstChannel, target->rpcPort};
+}
+
 std::unique_ptr<RegisterWatcher> watchRegister(const PortView& view) {
   return std::make_unique<RegisterWatcher>(view.location);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,18 @@ bool isPortSetting(std::string_view setting);
 // The register's byte now, without creating the register (0 when it is
 // missing). Throws PortAccessError when it cannot be read.
 std::uint8_t readRegister(const PortView& view);
+
+// The DMX channels that "UNIVERSE[:CHANNEL][@RPCPORT]" names, as
+// VELMO_PORT=ola:... names them, for a tool's option of that form: eight
+// channels from firstChannel of universe, on the olad of rpcPort; nothing
+// when text is not of that form. Throws PortAccessError that names option
+// and gives the range of a number out of it.
+struct DmxChannels {
+  std::uint32_t universe = 0;
+  unsigned firstChannel = 1;
+  unsigned rpcPort = 9010;
+};
+std::optional<DmxChannels> dmxChannelsOf(std::string_view text, std::string_view option);
 
 // A watcher that follows the register live (see RegisterWatcher). Throws
 // PortAccessError.

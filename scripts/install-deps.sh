@@ -10,6 +10,7 @@ packages=(
   libboost-dev liblo-dev libqrencode-dev
   libola-dev ola ola-python
   libftdi1-dev libhidapi-dev libgpiod-dev libmosquitto-dev mosquitto mosquitto-clients
+  python3-paho-mqtt iproute2
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils icewm dbus-daemon libglib2.0-bin jq
   chromium chromium-driver python3-selenium liblo-tools curl
@@ -27,11 +28,12 @@ sudo=""
 [[ $(id -u) -ne 0 ]] && sudo=sudo
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-# The ola package starts a system olad when installed. In a container without
-# an init system (CI) nothing should start, least of all a daemon that talks
-# DMX on the network: services are refused for the time of the install, as
-# Debian's container images do, unless a policy is in place already. The
-# tests start an olad of their own.
+# The ola and mosquitto packages start a system olad and broker when
+# installed. In a container without an init system (CI) nothing should
+# start, least of all a daemon that talks DMX on the network: services are
+# refused for the time of the install, as Debian's container images do,
+# unless a policy is in place already. The tests start an olad and a broker
+# of their own.
 policy=/usr/sbin/policy-rc.d
 if [[ ! -d /run/systemd/system && ! -e $policy ]]; then
   printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null

@@ -66,11 +66,10 @@ const OlaModule& module() {
 }
 
 void requireWithin(std::uint64_t value, std::uint64_t low, std::uint64_t high, const char* name,
-                   const char* why, const PortEnvironment& environment) {
+                   const char* why, std::string_view setting) {
   if (value < low || value > high) {
-    throw PortAccessError("VELMO_PORT=\"" + environment.port + "\" is out of range: " + name +
-                          " must be " + std::to_string(low) + " to " + std::to_string(high) + why +
-                          ".");
+    throw PortAccessError(std::string(setting) + " is out of range: " + name + " must be " +
+                          std::to_string(low) + " to " + std::to_string(high) + why + ".");
   }
 }
 
@@ -84,8 +83,17 @@ std::optional<std::uint64_t> decimal(std::string_view text) {
                                                  : value;
 }
 
-// UNIVERSE[:CHANNEL][@RPCPORT], or nothing when it is not of that form.
-std::optional<OlaTarget> parseOlaTarget(std::string_view text, const PortEnvironment& environment) {
+// The register of an OLA target, beside the default one: programs on the
+// same channels share it, while programs on other channels, universes or
+// daemons never follow each other's bytes.
+std::string olaRegisterPath(const OlaTarget& target, const PortEnvironment& environment) {
+  return folderOf(defaultRegisterPath(environment)) + "/ola-" + std::to_string(target.universe) +
+         "-" + std::to_string(target.firstChannel) + "-" + std::to_string(target.rpcPort);
+}
+
+}  // namespace
+
+std::optional<OlaTarget> parseOlaTarget(std::string_view text, std::string_view setting) {
   const OlaTarget defaults;
   const auto at = text.find('@');
   const std::string_view address = text.substr(0, at);
@@ -96,28 +104,23 @@ std::optional<OlaTarget> parseOlaTarget(std::string_view text, const PortEnviron
   const auto rpcPort =
       at == std::string_view::npos ? defaults.rpcPort : decimal(text.substr(at + 1));
   if (!universe || !channel || !rpcPort) return std::nullopt;
-  requireWithin(*universe, 0, kMaxUniverse, "UNIVERSE", "", environment);
+  requireWithin(*universe, 0, kMaxUniverse, "UNIVERSE", "", setting);
   requireWithin(*channel, 1, kMaxFirstChannel, "CHANNEL",
                 ", so that the eight lines (channels CHANNEL to CHANNEL+7) fit in the 512 "
                 "channels of a universe",
-                environment);
+                setting);
   requireWithin(*rpcPort, 1, kMaxRpcPort, "RPCPORT",
-                " (olad listens on 9010 unless started with --rpc-port)", environment);
+                " (olad listens on 9010 unless started with --rpc-port)", setting);
   return OlaTarget{static_cast<std::uint32_t>(*universe), static_cast<unsigned>(*channel),
                    static_cast<unsigned>(*rpcPort)};
 }
 
-// The register of an OLA target, beside the default one: programs on the
-// same channels share it, while programs on other channels, universes or
-// daemons never follow each other's bytes.
-std::string olaRegisterPath(const OlaTarget& target, const PortEnvironment& environment) {
-  return folderOf(defaultRegisterPath(environment)) + "/ola-" + std::to_string(target.universe) +
-         "-" + std::to_string(target.firstChannel) + "-" + std::to_string(target.rpcPort);
-}
+namespace {
 
 std::optional<PortSetting> parseOla(std::optional<std::string_view> text,
                                     const PortEnvironment& environment) {
-  const auto target = text ? parseOlaTarget(*text, environment) : std::nullopt;
+  const auto target =
+      text ? parseOlaTarget(*text, "VELMO_PORT=\"" + environment.port + "\"") : std::nullopt;
   if (!target) return std::nullopt;
   return OlaSetting{*target,
                     {olaRegisterPath(*target, environment), RegisterLocation::Folder::kPrivate}};

@@ -146,12 +146,12 @@ wait_until() {
 }
 
 # make_program_folder DIR PROGRAM [INI]: a program folder as users have it,
-# with the port library's modules that were built.
+# with the port library's modules and the remote's MQTT module that were built.
 make_program_folder() {
   local dir=$1 program=$2 ini=${3:-} module
   mkdir -p "$dir"
   cp "$VELMO_BIN_DIR/$program" "$VELMO_BIN_DIR/libvelmoport.so" "$dir/"
-  for module in "$VELMO_BIN_DIR"/libvelmoport-*.so; do
+  for module in "$VELMO_BIN_DIR"/libvelmoport-*.so "$VELMO_BIN_DIR"/libvelmoremote-*.so; do
     [[ -f "$module" ]] && cp "$module" "$dir/"
   done
   [[ -n "$ini" ]] && cp "$ini" "$dir/"
@@ -393,33 +393,44 @@ start_olad() {
   fail "olad did not start: $(cat "$dir/olad.log")"
 }
 
-# start_mosquitto [PORT]: an MQTT broker of the test's own (Debian package
-# mosquitto), as the user nobody when run as root, on 127.0.0.1 and a
-# random port ($MQTT_PORT) unless given, taking only the user velmo with
-# the password $MQTT_PASSWORD. It keeps its sessions in its folder, saved
-# every second, so that a subscriber's session outlives the broker killed.
+# start_mosquitto [PORT]: an MQTT broker of the test's own (Debian's
+# mosquitto), as the user nobody when run as root, on 127.0.0.1 and a port
+# drawn at random ($MQTT_PORT), or on PORT once nothing listens there (a
+# broker started again). It takes only the user velmo with the password
+# $MQTT_PASSWORD. With MQTT_KEEP=1 it keeps sessions and retained messages in
+# its folder, saved every second, so that they outlive the broker killed;
+# otherwise it keeps nothing across a restart. Sets $MQTT_PID. Skips the test
+# when mosquitto is missing.
 start_mosquitto() {
   command -v mosquitto >/dev/null || e2e_skip "mosquitto is not installed (Debian package mosquitto)"
-  local dir="$WORK/mosquitto" as=() attempt
+  local dir="$WORK/mosquitto" as=() attempt keep=()
   MQTT_PASSWORD=${MQTT_PASSWORD:-velmo-$RANDOM$RANDOM}
   if [[ ! -d "$dir" ]]; then
     mkdir -p "$dir"
-    mosquitto_passwd -c -b "$dir/passwords" velmo "$MQTT_PASSWORD" >/dev/null
+    mosquitto_passwd -c -b "$dir/passwords" velmo "$MQTT_PASSWORD" >/dev/null 2>&1
+    chmod 600 "$dir/passwords"
   fi
   if ((EUID == 0)); then
     chmod 755 "$WORK"
     chown -R nobody "$dir"
     as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
   fi
+  if [[ -n ${1:-} ]]; then
+    MQTT_PORT=$1
+    _mqtt_port_free() { ! _port_listened "$MQTT_PORT"; }
+    wait_until 10 _mqtt_port_free || fail "MQTT port $MQTT_PORT stays taken"
+  fi
+  [[ ${MQTT_KEEP:-} == 1 ]] && keep=("persistence true" "persistence_location $dir/" "autosave_interval 1")
   for attempt in 1 2 3 4 5; do
-    [[ -n ${1:-} ]] && MQTT_PORT=$1 || MQTT_PORT=$(free_port)
+    [[ -n ${1:-} ]] || MQTT_PORT=$(free_port)
     printf '%s\n' "listener $MQTT_PORT 127.0.0.1" "allow_anonymous false" \
-      "password_file $dir/passwords" "persistence true" "persistence_location $dir/" \
-      "autosave_interval 1" >"$dir/mosquitto.conf"
+      "password_file $dir/passwords" "set_tcp_nodelay true" "${keep[@]}" >"$dir/mosquitto.conf"
     "${as[@]}" mosquitto -c "$dir/mosquitto.conf" >>"$dir/mosquitto.log" 2>&1 &
     MQTT_PID=$!
     E2E_PIDS="$E2E_PIDS $MQTT_PID"
-    _mosquitto_ready() { ss -Htlnp "sport = :$MQTT_PORT" | grep -q "pid=$MQTT_PID,"; }
+    _mosquitto_ready() {
+      kill -0 "$MQTT_PID" 2>/dev/null && ss -Htlnp "sport = :$MQTT_PORT" | grep -q "pid=$MQTT_PID,"
+    }
     wait_until 10 _mosquitto_ready && return 0
     kill "$MQTT_PID" 2>/dev/null || true
   done

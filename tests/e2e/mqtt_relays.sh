@@ -9,6 +9,7 @@
 source "$E2E_LIB"
 e2e_setup
 command -v mosquitto_sub >/dev/null || e2e_skip "mosquitto_sub is not installed (Debian package mosquitto-clients)"
+export MQTT_KEEP=1 # the subscriber's session outlives the broker killed
 start_mosquitto
 port=$MQTT_PORT
 export XDG_CONFIG_HOME="$WORK/config"

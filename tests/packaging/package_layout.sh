@@ -5,7 +5,7 @@
 # /opt/velmo as installed without changing this machine.
 source "$E2E_LIB"
 e2e_setup
-packages=(velmo velmo-remote)
+packages=(velmo velmo-remote velmo-remote-mqtt)
 [[ "$VELMO_OLA_PACKAGE" == 1 ]] && packages+=(velmo-ola)
 for package in "${packages[@]}"; do
   deb=$(echo "$PACKAGE_DIR/${package}_"*.deb)
@@ -82,8 +82,15 @@ expect_files velmo-remote "./opt/velmo/remote
 ./usr/share/lintian/overrides/velmo-remote
 ./usr/share/man/man1/velmo-remote.1.gz"
 [[ $(depends velmo-remote) == "velmo (= $VELMO_VERSION), "*liblo7*libqrencode4* &&
-  $(depends velmo-remote) != *httpserver* ]] ||
+  $(depends velmo-remote) != *httpserver* && $(depends velmo-remote) != *mosquitto* &&
+  $(depends velmo-remote) != *libola* ]] ||
   fail "velmo-remote depends on: $(depends velmo-remote)"
+expect_files velmo-remote-mqtt "./opt/velmo/libvelmoremote-mqtt.so
+./usr/share/doc/velmo-remote-mqtt/changelog.gz
+./usr/share/doc/velmo-remote-mqtt/copyright
+./usr/share/lintian/overrides/velmo-remote-mqtt"
+[[ $(depends velmo-remote-mqtt) == "velmo-remote (= $VELMO_VERSION), "*libmosquitto1* ]] ||
+  fail "velmo-remote-mqtt depends on: $(depends velmo-remote-mqtt)"
 
 if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then
   expect_files velmo-ola "./opt/velmo/libvelmoport-ola.so

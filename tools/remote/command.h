@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -11,6 +12,11 @@
 namespace velmo::remote {
 
 inline constexpr unsigned kLineCount = 8;
+
+// The chaser's patterns as its buttons name them: pattern N is [N], and 0
+// stops.
+inline constexpr std::array<std::string_view, 4> kBuiltInPatterns = {"Deaktiver", "Løpelys 1",
+                                                                     "Løpelys 2", "Løpelys 3"};
 
 // Starts chaser pattern 1 to 3, or stops it (0): what a click on "Løpelys 1"
 // to "Løpelys 3" or "Deaktiver" does.

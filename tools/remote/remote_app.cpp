@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/remote/remote_app.h"
 
+#include <QDBusMetaType>
 #include <QHostInfo>
 #include <QNetworkInterface>
 #include <stdexcept>
@@ -59,6 +60,22 @@ QHostAddress localToOpen(const QHostAddress& listen) {
   return listensEverywhere(listen) ? QHostAddress(QHostAddress::LocalHost) : listen;
 }
 
+// The chaser's patterns, as the select in Home Assistant offers them:
+// "Deaktiver", then every pattern the chaser tells (its three and the
+// user's), or its three while it has told none.
+std::vector<PatternOption> chaserPatterns(const BusPrograms::Program& chaser) {
+  // Patterns comes as a bus structure, which the adaptor's typed view of
+  // the properties cannot convert: it is taken apart here.
+  const QVariant told = chaser.properties.as<dbus::ChaserAdaptor>().parent()->property("Patterns");
+  std::vector<PatternOption> options{{0, std::string(kBuiltInPatterns[0])}};
+  for (const dbus::PatternEntry& entry : qdbus_cast<dbus::PatternEntries>(told))
+    options.push_back({entry.number, entry.name.toStdString()});
+  if (options.size() > 1) return options;
+  for (unsigned pattern = 1; pattern < kBuiltInPatterns.size(); ++pattern)
+    options.push_back({pattern, std::string(kBuiltInPatterns[pattern])});
+  return options;
+}
+
 QDBusConnection connected(QDBusConnection bus) {
   if (!bus.isConnected()) {
     throw std::runtime_error("cannot reach the session bus (" +
@@ -86,6 +103,14 @@ RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
         *options.oscPort, options.oscAllowed,
         [this](const Command& command) { commands_.run(command, [](const auto&) {}); });
   }
+  if (options.mqtt) {
+    const DeviceIdentity identity{QHostInfo::localHostName().toStdString(), target_.target,
+                                  VELMO_VERSION, options.discoveryPrefix};
+    mqtt_ = std::make_unique<MqttFront>(
+        MqttFront::Settings{*options.mqtt, options.mqttCaFile, identity}, commands_,
+        [this] { return programsView(); });
+  }
+  if (options.dmxIn) dmx_ = std::make_unique<DmxInput>(*options.dmxIn, commands_, programs_);
   onBus_ =
       std::make_unique<RemoteOnBus>(QString::fromStdString(localAddress() + "#token=" + token_));
   onBus_->serveOn(bus, target_.target);
@@ -130,6 +155,14 @@ RemoteState RemoteApp::state() const {
   return state;
 }
 
+ProgramsView RemoteApp::programsView() const {
+  const RemoteState now = state();
+  ProgramsView view{now.chaserRunning, now.panelRunning, now.pattern, now.lines, {}, {}};
+  for (const QString& caption : now.captions) view.captions.push_back(caption.toStdString());
+  view.patterns = chaserPatterns(programs_.chaser());
+  return view;
+}
+
 void RemoteApp::stateMayHaveChanged() {
   if (!pushSoon_.isActive()) pushSoon_.start();
 }
@@ -139,6 +172,7 @@ void RemoteApp::push() {
   if (now == pushed_) return;
   pushed_ = now;
   api_.broadcast(now);
+  if (mqtt_) mqtt_->follow();
 }
 
 std::string RemoteApp::networkAddress() const {
@@ -166,6 +200,8 @@ std::string RemoteApp::notice(bool terminal) const {
            "; velmo remote url prints the page's address with it)\n";
   }
   if (osc_) text += "OSC commands on UDP " + osc_->address().toStdString() + "\n";
+  if (mqtt_) text += mqtt_->notice();
+  if (dmx_) text += dmx_->notice();
   return text;
 }
 

@@ -11,6 +11,8 @@
 #include "port/port_view.h"
 #include "tools/remote/bus_programs.h"
 #include "tools/remote/command_runner.h"
+#include "tools/remote/dmx_input.h"
+#include "tools/remote/mqtt_front.h"
 #include "tools/remote/osc_receiver.h"
 #include "tools/remote/register_feed.h"
 #include "tools/remote/remote_api.h"
@@ -21,7 +23,8 @@ namespace velmo::remote {
 
 // The remote, wired: the register and the programs on the bus make the
 // state; the HTTP server carries the page, the API and the push channel to
-// RemoteApi; OSC, when asked for, drives the programs too, through the same
+// RemoteApi; OSC, Home Assistant over MQTT and a lighting desk's universe,
+// each when asked for, drive the programs too, through the same
 // CommandRunner.
 class RemoteApp : public QObject {
   Q_OBJECT
@@ -35,11 +38,12 @@ class RemoteApp : public QObject {
 
   // What to tell the user at start: where the page is, with the token and
   // (on a network) a QR code of the address when told to a terminal, else
-  // where the token is kept; and where OSC is taken.
+  // where the token is kept; and where OSC, MQTT and DMX are taken.
   std::string notice(bool terminal) const;
 
  private:
   RemoteState state() const;
+  ProgramsView programsView() const;
   void stateMayHaveChanged();
   void push();
   void listen();
@@ -56,6 +60,8 @@ class RemoteApp : public QObject {
   http::Server http_;
   RemoteApi api_;
   std::unique_ptr<OscReceiver> osc_;
+  std::unique_ptr<MqttFront> mqtt_;
+  std::unique_ptr<DmxInput> dmx_;
   std::unique_ptr<RemoteOnBus> onBus_;
   QTimer pushSoon_;
   RemoteState pushed_;

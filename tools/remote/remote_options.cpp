@@ -37,6 +37,31 @@ Subnet subnet(std::string_view text) {
   return parsed;
 }
 
+void readMqtt(const CommandLineOutcome& commandLine, RemoteOptions& options) {
+  if (const auto url = commandLine.value(kMqttOption.name)) {
+    try {
+      options.mqtt = parseMqttUrl(*url);
+    } catch (const std::invalid_argument& error) {
+      throw OptionError(error.what());
+    }
+  }
+  const auto ca = commandLine.value(kMqttCaOption.name);
+  const auto prefix = commandLine.value(kMqttPrefixOption.name);
+  if ((ca || prefix) && !options.mqtt)
+    throw OptionError(std::string(ca ? kMqttCaOption.name : kMqttPrefixOption.name) +
+                      " needs --mqtt URL");
+  if (ca && !options.mqtt->tls) throw OptionError("--mqtt-ca needs an mqtts:// URL");
+  if (ca) options.mqttCaFile = std::string(*ca);
+  if (!prefix) return;
+  if (prefix->empty() || prefix->find_first_of("+#") != std::string_view::npos ||
+      prefix->starts_with('/') || prefix->ends_with('/'))
+    throw OptionError(
+        "--mqtt-discovery-prefix takes a topic such as homeassistant, without +, # "
+        "or a / at either end, not \"" +
+        std::string(*prefix) + "\"");
+  options.discoveryPrefix = std::string(*prefix);
+}
+
 }  // namespace
 
 RemoteOptions readRemoteOptions(const CommandLineOutcome& commandLine,
@@ -48,6 +73,18 @@ RemoteOptions readRemoteOptions(const CommandLineOutcome& commandLine,
   if (const auto allow = commandLine.value(kOscAllowOption.name)) {
     if (!options.oscPort) throw OptionError("--osc-allow needs --osc PORT");
     options.oscAllowed = subnet(*allow);
+  }
+  readMqtt(commandLine, options);
+  if (const auto dmx = commandLine.value(kDmxInOption.name)) {
+    try {
+      options.dmxIn = port::dmxChannelsOf(*dmx, "--dmx-in \"" + std::string(*dmx) + "\"");
+    } catch (const port::PortAccessError& error) {
+      throw OptionError(error.what());
+    }
+    if (!options.dmxIn)
+      throw OptionError(
+          "--dmx-in takes UNIVERSE[:CHANNEL][@RPCPORT], such as 1 or 2:17@9010, not \"" +
+          std::string(*dmx) + "\"");
   }
   const auto port = commandLine.value(kPortOption.name);
   options.portSetting = port ? std::string(*port) : environmentPort;

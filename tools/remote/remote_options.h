@@ -2,17 +2,28 @@
 #pragma once
 
 #include <QHostAddress>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "port/port_view.h"
 #include "system/command_line.h"
+#include "tools/remote/mqtt_url.h"
 #include "tools/remote/osc_receiver.h"
 
 namespace velmo::remote {
 
 // The remote's default address: this computer only.
 inline constexpr quint16 kDefaultHttpPort = 8356;
+
+// The DMX channels a lighting desk drives the programs with: the
+// personality's nine from firstChannel (counted from 1) of universe, through
+// the olad that listens on rpcPort on this machine.
+using DmxSource = port::DmxChannels;
+
+inline constexpr std::string_view kDefaultDiscoveryPrefix = "homeassistant";
 
 // How the remote was asked to run.
 struct RemoteOptions {
@@ -21,6 +32,10 @@ struct RemoteOptions {
   bool network = false;                   // --listen was given
   std::optional<quint16> oscPort;
   std::optional<Subnet> oscAllowed;
+  std::optional<MqttBroker> mqtt;
+  std::string mqttCaFile;  // "" for the system's certificate authorities
+  std::string discoveryPrefix{kDefaultDiscoveryPrefix};
+  std::optional<DmxSource> dmxIn;
   std::string portSetting;  // --port, else VELMO_PORT
 };
 

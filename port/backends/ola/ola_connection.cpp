@@ -92,7 +92,8 @@ void OlaConnection::takeDmx(Reply* reply, const Result& result, const ola::clien
   if (result.Success()) reply->data = data;
 }
 
-OlaConnection::OlaConnection(unsigned rpcPort) : rpcPort_(rpcPort) {
+OlaConnection::OlaConnection(unsigned rpcPort, std::string_view rpcPortSetting)
+    : rpcPort_(rpcPort) {
   const int fd = connectToLoopback(rpcPort);
   if (fd < 0) {
     const int error = errno;
@@ -101,7 +102,8 @@ OlaConnection::OlaConnection(unsigned rpcPort) : rpcPort_(rpcPort) {
         (error == ETIMEDOUT ? "it did not accept the connection within " + seconds(kAnswerTime)
                             : errnoText(error)) +
         ". Start olad (sudo systemctl start olad, or olad -f as your own user), or give the "
-        "RPC port it listens on: VELMO_PORT=ola:UNIVERSE@RPCPORT.");
+        "RPC port it listens on: " +
+        std::string(rpcPortSetting) + ".");
   }
   socket_ = std::make_unique<ola::network::TCPSocket>(fd);
   socket_->SetNoDelay();
@@ -141,6 +143,29 @@ void OlaConnection::send(std::uint32_t universe, const DmxBuffer& frame) {
   client_->SendDMX(universe, frame,
                    ola::client::SendDMXArgs(ola::NewSingleCallback(&takeResult, &reply_)));
   await("a frame for universe ", universe);
+}
+
+void OlaConnection::receive(std::uint32_t universe, FrameHandler onFrame) {
+  onFrame_ = std::move(onFrame);
+  client_->SetDMXCallback(ola::NewCallback(this, &OlaConnection::takeFrame));
+  reply_ = Reply();
+  client_->RegisterUniverse(universe, ola::client::REGISTER,
+                            ola::NewSingleCallback(&takeResult, &reply_));
+  await("the frames of universe ", universe);
+}
+
+void OlaConnection::takeFrame(const ola::client::DMXMetadata&, const DmxBuffer& data) {
+  if (onFrame_) onFrame_(data);
+}
+
+void OlaConnection::wait(std::chrono::milliseconds span) {
+  const auto deadline = steady_clock::now() + span;
+  for (auto left = span; left.count() > 0 && !closed_;
+       left =
+           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now())) {
+    selectServer_.RunOnce(ola::TimeInterval(static_cast<std::int64_t>(left.count()) * 1000));
+  }
+  if (closed_) throw OlaAway(olad() + " closed the connection: it was stopped or restarted.");
 }
 
 void OlaConnection::await(const std::string& request, std::uint32_t universe) {

@@ -6,10 +6,13 @@
 #include <ola/io/SelectServer.h>
 #include <ola/network/TCPSocket.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace velmo::port {
 
@@ -33,8 +36,10 @@ class OlaAway : public OlaFailure {
 // of no more use.
 class OlaConnection {
  public:
-  // Connects to olad on rpcPort of this machine. Throws OlaAway.
-  explicit OlaConnection(unsigned rpcPort);
+  // Connects to olad on rpcPort of this machine. Throws OlaAway, which names
+  // rpcPortSetting as the way to give another port.
+  explicit OlaConnection(unsigned rpcPort,
+                         std::string_view rpcPortSetting = "VELMO_PORT=ola:UNIVERSE@RPCPORT");
   ~OlaConnection();
   OlaConnection(const OlaConnection&) = delete;
   OlaConnection& operator=(const OlaConnection&) = delete;
@@ -49,6 +54,17 @@ class OlaConnection {
   // Returns once olad has taken frame for universe. Throws as mergeMode.
   void send(std::uint32_t universe, const ola::DmxBuffer& frame);
 
+  // What receive() hands on: each frame of the universe as olad sends it.
+  using FrameHandler = std::function<void(const ola::DmxBuffer& frame)>;
+
+  // Registers for the frames of universe (olad makes the universe if it has
+  // none); from then on wait() hands each to onFrame. Throws as mergeMode.
+  void receive(std::uint32_t universe, FrameHandler onFrame);
+
+  // Hands the frames that come within span to receive's handler. Throws
+  // OlaAway once olad has closed the connection.
+  void wait(std::chrono::milliseconds span);
+
  private:
   // olad's answer to the request in flight.
   struct Reply {
@@ -62,6 +78,7 @@ class OlaConnection {
                                const ola::client::OlaUniverse& universe);
   static void takeDmx(Reply* reply, const ola::client::Result& result,
                       const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
+  void takeFrame(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
 
   // Runs the event loop until the reply to request (about universe) has
   // come, the connection closed or the answer time ran out; throws unless
@@ -78,6 +95,7 @@ class OlaConnection {
   ola::io::SelectServer selectServer_;
   std::unique_ptr<ola::client::OlaClient> client_;
   ola::SingleUseCallback0<void>* closeHandler_ = nullptr;
+  FrameHandler onFrame_;
 };
 
 }  // namespace velmo::port

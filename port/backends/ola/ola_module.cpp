@@ -3,11 +3,16 @@
 // hidden, and no exception leaves it.
 #include "port/backends/ola/ola_module.h"
 
+#include "port/backends/ola/ola_receiver.h"
 #include "port/backends/ola/ola_sender.h"
 #include "system/guarded_entry.h"
 
 struct OlaPortSender {
   velmo::port::OlaSender sender;
+};
+
+struct OlaPortReceiver {
+  velmo::port::OlaReceiver receiver;
 };
 
 namespace {
@@ -51,6 +56,23 @@ int OlaPortSend(OlaPortSender* sender, uint8_t lines) {
 
 void OlaPortClose(OlaPortSender* sender) {
   delete sender;
+}
+
+OlaPortReceiver* OlaPortReceive(uint32_t universe, uint32_t rpcPort, OlaPortFrameHandler onFrame,
+                                OlaPortPresenceHandler onPresence, void* context) {
+  return velmo::guardedEntry<OlaPortReceiver*>(nullptr, kUnknownFailure, [&] {
+    return new OlaPortReceiver{{universe, rpcPort,
+                                [onFrame, context](const uint8_t* channels, unsigned count) {
+                                  onFrame(context, channels, count);
+                                },
+                                [onPresence, context](bool away, const std::string& why) {
+                                  onPresence(context, away ? 1 : 0, why.c_str());
+                                }}};
+  });
+}
+
+void OlaPortStopReceiving(OlaPortReceiver* receiver) {
+  delete receiver;
 }
 
 const char* OlaPortError(void) {

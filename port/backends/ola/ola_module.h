@@ -50,6 +50,30 @@ VELMO_OLA_MODULE_API int OlaPortSend(OlaPortSender* sender, uint8_t lines);
 // another client sends.
 VELMO_OLA_MODULE_API void OlaPortClose(OlaPortSender* sender);
 
+typedef struct OlaPortReceiver OlaPortReceiver;
+
+// Gets each frame of the universe: its channels from channel 1, count of
+// them. Called on the receiver's thread.
+typedef void (*OlaPortFrameHandler)(void* context, const uint8_t* channels, uint32_t count);
+
+// Gets away = 1 with why (naming olad and what to do) the first time olad
+// cannot be reached since it could, away = 0 with "" when the frames come
+// again. Called on the receiver's thread.
+typedef void (*OlaPortPresenceHandler)(void* context, int away, const char* why);
+
+// Takes the frames of universe from the olad that listens on rpcPort on this
+// machine, on a thread of the receiver's own, handing each to onFrame with
+// context: registers for the universe at once, and again whenever olad was
+// away, tried again as the sender's connection is. NULL when it cannot be
+// started; OlaPortError() says why.
+VELMO_OLA_MODULE_API OlaPortReceiver* OlaPortReceive(uint32_t universe, uint32_t rpcPort,
+                                                     OlaPortFrameHandler onFrame,
+                                                     OlaPortPresenceHandler onPresence,
+                                                     void* context);
+
+// Stops receiving and frees receiver: no handler runs once this returns.
+VELMO_OLA_MODULE_API void OlaPortStopReceiving(OlaPortReceiver* receiver);
+
 // The reason the calling thread's last call of the module failed, naming
 // what failed and what to do; empty when it succeeded. Valid until that
 // thread's next call.

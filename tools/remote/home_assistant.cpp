@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/remote/home_assistant.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "http/exchange.h"
+
+namespace velmo::remote {
+namespace {
+
+using http::jsonString;
+
+constexpr std::string_view kActivate = "aktiver";
+constexpr std::string_view kOn = "ON";
+constexpr std::string_view kOff = "OFF";
+constexpr std::string_view kOnline = "online";
+constexpr std::string_view kOffline = "offline";
+constexpr std::string_view kSet = "/set";
+constexpr std::string_view kLinePrefix = "/line/";
+constexpr std::string_view kChaser = "chaser";
+constexpr std::string_view kPanel = "switchpanel";
+
+bool isActivate(std::string_view word) {
+  return std::equal(word.begin(), word.end(), kActivate.begin(), kActivate.end(),
+                    [](char a, char b) { return (a | 0x20) == b; });
+}
+
+// Every byte but a-z, A-Z, 0-9 and "-" as "_" and two hex digits.
+std::string escaped(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || byte == '-') {
+      out += c;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "_%02x", byte);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string lowercase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return text;
+}
+
+std::string field(std::string_view name, std::string_view value) {
+  return jsonString(name) + ":" + jsonString(value);
+}
+
+// The option of the running pattern; the first ("Deaktiver") for one the
+// options do not name.
+std::string patternName(unsigned pattern, const ProgramsView& view) {
+  const auto found =
+      std::find_if(view.patterns.begin(), view.patterns.end(),
+                   [&](const PatternOption& each) { return each.number == pattern; });
+  if (found != view.patterns.end()) return found->name;
+  return view.patterns.empty() ? std::string() : view.patterns.front().name;
+}
+
+}  // namespace
+
+std::string lineEntityName(unsigned line, const std::vector<std::string>& captions) {
+  const std::size_t index = 2 * (line - 1);
+  const std::string_view caption =
+      index < captions.size() ? std::string_view(captions[index]) : std::string_view();
+  std::string name;
+  for (std::size_t at = 0; at < caption.size();) {
+    const std::size_t end = std::min(caption.find(' ', at), caption.size());
+    const std::string_view word = caption.substr(at, end - at);
+    if (!word.empty() && !isActivate(word)) name += (name.empty() ? "" : " ") + std::string(word);
+    at = end + 1;
+  }
+  return name.empty() ? "Line " + std::to_string(line) : name;
+}
+
+HomeAssistantDevice::HomeAssistantDevice(const DeviceIdentity& identity)
+    : identity_(identity),
+      nodeId_("velmo_" + escaped(lowercase(identity.host) +
+                                 (identity.target.empty() ? "" : " " + identity.target))),
+      base_("velmo/" + nodeId_) {}
+
+MqttMessage HomeAssistantDevice::lastWill() const {
+  return {base_ + "/availability", std::string(kOffline)};
+}
+
+std::vector<std::string> HomeAssistantDevice::subscriptions() const {
+  return {base_ + "/line/+/set", base_ + "/chaser/set", identity_.discoveryPrefix + "/status"};
+}
+
+std::string HomeAssistantDevice::lineTopic(unsigned line, std::string_view end) const {
+  return base_ + std::string(kLinePrefix) + std::to_string(line) + std::string(end);
+}
+
+// The fields every entity has: its name and ids, its availability (the
+// remote's and its program's) and the device.
+std::string HomeAssistantDevice::common(std::string_view name, std::string_view object,
+                                        std::string_view program) const {
+  const std::string id = nodeId_ + "_" + std::string(object);
+  const std::string device =
+      "Velmo " + identity_.host + (identity_.target.empty() ? "" : " " + identity_.target);
+  return field("name", name) + "," + field("unique_id", id) + ",\"availability\":[{" +
+         field("topic", base_ + "/availability") + "},{" +
+         field("topic", base_ + "/" + std::string(program) + "/availability") + "}]," +
+         field("availability_mode", "all") + ",\"qos\":1,\"device\":{\"identifiers\":[" +
+         jsonString(nodeId_) + "]," + field("name", device) + "," + field("manufacturer", "Velmo") +
+         "," + field("model", "velmo-remote") + "," + field("sw_version", identity_.version) + "}";
+}
+
+std::string HomeAssistantDevice::switchConfig(unsigned line, const ProgramsView& view) const {
+  return "{" + common(lineEntityName(line, view.captions), "line" + std::to_string(line), kPanel) +
+         "," + field("command_topic", lineTopic(line, kSet)) + "," +
+         field("state_topic", lineTopic(line, "/state")) + "," + field("payload_on", kOn) + "," +
+         field("payload_off", kOff) + "}";
+}
+
+std::string HomeAssistantDevice::selectConfig(const ProgramsView& view) const {
+  std::string options;
+  for (const PatternOption& option : view.patterns)
+    options += (options.empty() ? "" : ",") + jsonString(option.name);
+  return "{" + common("Chaser", kChaser, kChaser) + "," +
+         field("command_topic", base_ + "/chaser/set") + "," +
+         field("state_topic", base_ + "/chaser/state") + ",\"options\":[" + options + "]}";
+}
+
+MqttMessage HomeAssistantDevice::lineState(unsigned line, const ProgramsView& view) const {
+  return {lineTopic(line, "/state"), std::string((view.lines >> (line - 1)) & 1 ? kOn : kOff)};
+}
+
+MqttMessage HomeAssistantDevice::chaserState(const ProgramsView& view) const {
+  return {base_ + "/chaser/state", patternName(view.pattern, view)};
+}
+
+std::vector<MqttMessage> HomeAssistantDevice::everything(const ProgramsView& view) const {
+  const std::string prefix = identity_.discoveryPrefix + "/";
+  std::vector<MqttMessage> messages;
+  for (unsigned line = 1; line <= kLineCount; ++line) {
+    messages.push_back({prefix + "switch/" + nodeId_ + "/line" + std::to_string(line) + "/config",
+                        switchConfig(line, view)});
+  }
+  messages.push_back({prefix + "select/" + nodeId_ + "/chaser/config", selectConfig(view)});
+  const auto presence = [](bool running) { return std::string(running ? kOnline : kOffline); };
+  messages.push_back({base_ + "/switchpanel/availability", presence(view.panelRunning)});
+  messages.push_back({base_ + "/chaser/availability", presence(view.chaserRunning)});
+  for (unsigned line = 1; line <= kLineCount; ++line) messages.push_back(lineState(line, view));
+  messages.push_back(chaserState(view));
+  messages.push_back({base_ + "/availability", std::string(kOnline)});
+  return messages;
+}
+
+std::vector<MqttMessage> HomeAssistantDevice::announce(const ProgramsView& view) {
+  std::vector<MqttMessage> messages = everything(view);
+  published_.clear();
+  for (const MqttMessage& message : messages) published_[message.topic] = message.payload;
+  return messages;
+}
+
+std::vector<MqttMessage> HomeAssistantDevice::follow(const ProgramsView& view) {
+  std::vector<MqttMessage> changed;
+  for (MqttMessage& message : everything(view)) {
+    std::string& published = published_[message.topic];
+    if (published == message.payload) continue;
+    published = message.payload;
+    changed.push_back(std::move(message));
+  }
+  return changed;
+}
+
+MqttMessage HomeAssistantDevice::stateFor(const Command& command, const ProgramsView& view) const {
+  if (const auto* line = std::get_if<LineCommand>(&command)) return lineState(line->line, view);
+  return chaserState(view);
+}
+
+HomeAssistantDevice::Asked HomeAssistantDevice::take(std::string_view topic,
+                                                     std::string_view payload, bool retained,
+                                                     const ProgramsView& view) const {
+  if (topic == identity_.discoveryPrefix + "/status")
+    return payload == kOnline ? Asked(AnnounceAgain{}) : Asked();
+  if (retained) return {};
+  if (topic == base_ + "/chaser/set") {
+    const auto option =
+        std::find_if(view.patterns.begin(), view.patterns.end(),
+                     [&](const PatternOption& each) { return each.name == payload; });
+    if (option == view.patterns.end()) return {};
+    return ChaserCommand{option->number};
+  }
+  const std::string prefix = base_ + std::string(kLinePrefix);
+  if (!topic.starts_with(prefix) || !topic.ends_with(kSet) ||
+      topic.size() < prefix.size() + kSet.size())
+    return {};
+  const std::string_view number =
+      topic.substr(prefix.size(), topic.size() - prefix.size() - kSet.size());
+  unsigned line = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), line);
+  if (error != std::errc() || end != number.data() + number.size() || line < 1 ||
+      line > kLineCount || (payload != kOn && payload != kOff))
+    return {};
+  return LineCommand{line, payload == kOn};
+}
+
+}  // namespace velmo::remote
