@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dbus/bus_client.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QMetaProperty>
 
 namespace velmo::dbus {
 
@@ -34,6 +37,18 @@ QDBusPendingReply<QVariantMap> readProperties(const QDBusAbstractInterface& prox
 void KnownProperties::take(const QVariantMap& told) {
   for (auto each = told.begin(); each != told.end(); ++each) {
     values_.setProperty(each.key().toUtf8().constData(), each.value());
+  }
+}
+
+void KnownProperties::settle(const QMetaObject& adaptor) const {
+  for (int index = adaptor.propertyOffset(); index < adaptor.propertyCount(); ++index) {
+    const QMetaProperty property = adaptor.property(index);
+    const QVariant told = values_.property(property.name());
+    if (told.metaType() != QMetaType::fromType<QDBusArgument>()) continue;
+    QVariant typed(property.metaType());
+    if (QDBusMetaType::demarshall(qvariant_cast<QDBusArgument>(told), property.metaType(),
+                                  typed.data()))
+      values_.setProperty(property.name(), typed);
   }
 }
 

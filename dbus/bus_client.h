@@ -81,6 +81,7 @@ class KnownProperties {
 
   template <typename Adaptor>
   const Adaptor& as() const {
+    settle(Adaptor::staticMetaObject);
     if (const auto* adaptor = values_.findChild<Adaptor*>({}, Qt::FindDirectChildrenOnly)) {
       return *adaptor;
     }
@@ -88,6 +89,10 @@ class KnownProperties {
   }
 
  private:
+  // Values told as bus structures become the types of the adaptor's
+  // properties of their names, which its getters read.
+  void settle(const QMetaObject& adaptor) const;
+
   mutable QObject values_;
 };
 

@@ -64,11 +64,8 @@ QHostAddress localToOpen(const QHostAddress& listen) {
 // "Deaktiver", then every pattern the chaser tells (its three and the
 // user's), or its three while it has told none.
 std::vector<PatternOption> chaserPatterns(const BusPrograms::Program& chaser) {
-  // Patterns comes as a bus structure, which the adaptor's typed view of
-  // the properties cannot convert: it is taken apart here.
-  const QVariant told = chaser.properties.as<dbus::ChaserAdaptor>().parent()->property("Patterns");
   std::vector<PatternOption> options{{0, std::string(kBuiltInPatterns[0])}};
-  for (const dbus::PatternEntry& entry : qdbus_cast<dbus::PatternEntries>(told))
+  for (const dbus::PatternEntry& entry : chaser.properties.as<dbus::ChaserAdaptor>().patterns())
     options.push_back({entry.number, entry.name.toStdString()});
   if (options.size() > 1) return options;
   for (unsigned pattern = 1; pattern < kBuiltInPatterns.size(); ++pattern)
