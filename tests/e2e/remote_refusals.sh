@@ -11,7 +11,11 @@ e2e_setup
 unset VELMO_PORT
 command -v oscsend >/dev/null || e2e_skip "oscsend (liblo-tools) is not installed"
 start_session_bus
-start_example chaser
+# The chaser with a pattern of the user's own.
+make_program_folder "$WORK/chaser" chaser "$VELMO_EXAMPLES/Velmo1.ini"
+printf '\n[pattern4]\nname=Par\nsteps=3,12\ntime=100\n' >>"$WORK/chaser/Velmo1.ini"
+start_program "$WORK/chaser/chaser"
+wait_window "$CHASER_TITLE" >/dev/null
 start_example switchpanel
 panel=$LAST_PID
 start_remote --osc 0
@@ -76,6 +80,15 @@ for front in osc-flood push-flood; do
   ((switched >= 1 && switched <= 20)) || fail "the $front switched line 5 $switched times"
 done
 wait_until 5 grep -q "dropped" "$WORK/remote.out" || fail "the remote did not say it dropped commands"
+
+# The user's own pattern and the speed, as the chaser offers them.
+state() { curl -sf -H "$bearer" "${REMOTE_URL}api/v1/state"; }
+[[ $(state | jq -c '.patterns[3]') == '{"name":"Par","number":4}' ]] ||
+  fail "the state lists the patterns $(state | jq -c .patterns)"
+expect_writes curl -sf -H "$bearer" -H "$json" -d '{"pattern":4}' "${REMOTE_URL}api/v1/chaser" -- 0 3 12 3
+oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/speed f 2.0
+_twice_as_fast() { [[ $(state | jq .speed) == 2 ]]; }
+wait_until 5 _twice_as_fast || fail "OSC did not set the speed: $(state | jq .speed)"
 
 expect_writes oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/chaser i 1 -- 0 1 2
 oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/chaser i 0

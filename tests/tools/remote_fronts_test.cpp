@@ -63,7 +63,7 @@ QJsonObject json(const std::string& text) {
 TEST(RemoteFrontsTest, TheDeviceIsAnnouncedOnceWhole) {
   HomeAssistantDevice device({"Pi.Local", "ola:1:1@9010", "1.1", "homeassistant"});
   EXPECT_EQ(device.nodeId(), "velmo_pi_2elocal_20ola_3a1_3a1_409010");
-  ProgramsView view{
+  RemoteState view{
       true, true, 7, 0b101, {"Aktiver vifte 1"}, {{0, "Deaktiver"}, {1, "Løpelys 1"}, {7, "Mine"}}};
   const auto messages = device.announce(view);
   ASSERT_EQ(messages.size(), 9u + 2 + 9 + 1);
@@ -101,7 +101,7 @@ TEST(RemoteFrontsTest, TheDeviceIsAnnouncedOnceWhole) {
 TEST(RemoteFrontsTest, TheDeviceTakesOnlyItsOwnCommands) {
   const HomeAssistantDevice device({"vm", "", "1.1", "ha"});
   const std::string base = "velmo/" + device.nodeId();
-  const ProgramsView view{true, true, 0, 0, {}, {{0, "Deaktiver"}, {1, "Løpelys 1"}, {5, "Mine"}}};
+  const RemoteState view{true, true, 0, 0, {}, {{0, "Deaktiver"}, {1, "Løpelys 1"}, {5, "Mine"}}};
   using Asked = HomeAssistantDevice::Asked;
   const struct {
     std::string topic, payload;

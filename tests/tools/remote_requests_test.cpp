@@ -134,7 +134,11 @@ TEST(RemoteRequestsTest, CommandsTakeOnlyTheirValidValues) {
   } cases[] = {
       {chaserCommand(R"({"pattern": 2})"), ChaserCommand{2}},
       {chaserCommand(R"({"pattern": 0})"), ChaserCommand{0}},
-      {chaserCommand(R"({"pattern": 4})"), std::nullopt},
+      {chaserCommand(R"({"pattern": 42})"), ChaserCommand{42}},  // the chaser says if it has it
+      {chaserCommand(R"({"pattern": 100})"), std::nullopt},
+      {chaserCommand(R"({"speed": 1.5})"), SpeedCommand{1.5}},
+      {chaserCommand(R"({"speed": "fast"})"), std::nullopt},
+      {chaserCommand(R"({"tap": true})"), TapCommand{}},
       {chaserCommand(R"({"pattern": 1.5})"), std::nullopt},
       {chaserCommand(R"({"pattern": "1"})"), std::nullopt},
       {chaserCommand("pattern=1"), std::nullopt},
@@ -158,6 +162,9 @@ TEST(RemoteRequestsTest, CommandsTakeOnlyTheirValidValues) {
   EXPECT_EQ(oscCommand("/velmo/line/9", 1), std::nullopt);
   EXPECT_EQ(oscCommand("/velmo/chaser", -1), std::nullopt);
   EXPECT_EQ(oscCommand("/other", 1), std::nullopt);
+  EXPECT_EQ(oscCommand("/velmo/speed", 0.5), Command(SpeedCommand{0.5}));
+  EXPECT_EQ(oscCommand("/velmo/tap", std::nullopt), Command(TapCommand{}));
+  EXPECT_EQ(oscCommand("/velmo/tap", 0), std::nullopt);  // a button let go
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
+#include "dbus/chaser_types.h"
+
 namespace velmo::remote {
 namespace {
 
@@ -29,6 +31,7 @@ BusPrograms::BusPrograms(QDBusConnection bus, const std::string& target, QObject
       panel_(program(dbus::kSwitchPanel, *panelCalls_)),
       watcher_(
           new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForOwnerChange, this)) {
+  dbus::registerChaserTypes();  // the Patterns the chaser tells read typed
   watcher_->setWatchedServices({chaser_.service, panel_.service});
   connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this, &BusPrograms::ownerChanged);
   for (Program* each : {&chaser_, &panel_}) {
@@ -77,13 +80,15 @@ void BusPrograms::propertiesChanged(const QString& interface, const QVariantMap&
 }
 
 BusPrograms::Program& BusPrograms::programFor(const Command& command) {
-  return std::holds_alternative<ChaserCommand>(command) ? chaser_ : panel_;
+  return isChaserCommand(command) ? chaser_ : panel_;
 }
 
 QDBusPendingCall BusPrograms::callFor(const Command& command) {
-  if (const auto* chaser = std::get_if<ChaserCommand>(&command)) {
+  if (const auto* chaser = std::get_if<ChaserCommand>(&command))
     return chaser->pattern == 0 ? chaserCalls_->Stop() : chaserCalls_->Start(chaser->pattern);
-  }
+  if (const auto* speed = std::get_if<SpeedCommand>(&command))
+    return chaserCalls_->SetSpeed(speed->speed);
+  if (std::holds_alternative<TapCommand>(command)) return chaserCalls_->Tap();
   const auto& line = std::get<LineCommand>(command);
   return panelCalls_->SetLine(line.line, line.on);
 }

@@ -9,8 +9,9 @@
 namespace velmo::remote {
 namespace {
 
-constexpr unsigned kLastPattern = 3;
 constexpr std::string_view kOscChaser = "/velmo/chaser";
+constexpr std::string_view kOscSpeed = "/velmo/speed";
+constexpr std::string_view kOscTap = "/velmo/tap";
 constexpr std::string_view kOscLinePrefix = "/velmo/line/";
 
 Refusal badValue(std::string message) {
@@ -38,11 +39,21 @@ std::optional<unsigned> lineNumber(std::string_view text) {
   return line;
 }
 
-CommandOrRefusal patternIn(const QJsonObject& object) {
+CommandOrRefusal chaserIn(const QJsonObject& object) {
+  if (object.contains("speed")) {
+    const QJsonValue speed = object.value("speed");
+    if (!speed.isDouble()) return badValue("\"speed\" must be a number, 0.25 to 4");
+    return SpeedCommand{speed.toDouble()};
+  }
+  if (object.contains("tap")) {
+    if (object.value("tap") != QJsonValue(true)) return badValue("\"tap\" must be true");
+    return TapCommand{};
+  }
   const QJsonValue value = object.value("pattern");
   const auto pattern =
       value.isDouble() ? wholeNumber(value.toDouble(), 0, kLastPattern) : std::nullopt;
-  if (!pattern) return badValue("\"pattern\" must be 0 (stop) or 1 to 3 (start that pattern)");
+  if (!pattern)
+    return badValue("\"pattern\" must be 0 (stop) or the number of a pattern (start it)");
   return ChaserCommand{*pattern};
 }
 
@@ -61,7 +72,7 @@ Refusal notAnObject() {
 CommandOrRefusal chaserCommand(const QByteArray& body) {
   const auto object = jsonObject(body);
   if (!object) return notAnObject();
-  return patternIn(*object);
+  return chaserIn(*object);
 }
 
 CommandOrRefusal lineCommand(std::string_view line, const QByteArray& body) {
@@ -75,21 +86,25 @@ CommandOrRefusal lineCommand(std::string_view line, const QByteArray& body) {
 CommandOrRefusal pushCommand(const QByteArray& message) {
   const auto object = jsonObject(message);
   if (!object) return notAnObject();
-  if (!object->contains("line")) return patternIn(*object);
+  if (!object->contains("line")) return chaserIn(*object);
   const QJsonValue line = object->value("line");
   const auto number = line.isDouble() ? wholeNumber(line.toDouble(), 1, kLineCount) : std::nullopt;
   if (!number) return badValue("\"line\" must be 1 to 8");
   return switchIn(*object, *number);
 }
 
-std::optional<Command> oscCommand(std::string_view address, double value) {
+std::optional<Command> oscCommand(std::string_view address, std::optional<double> value) {
+  // A button sends 1 when pressed and 0 when let go: only the press taps.
+  if (address == kOscTap) return value == 0.0 ? std::nullopt : std::optional<Command>(TapCommand{});
+  if (!value) return std::nullopt;
+  if (address == kOscSpeed) return SpeedCommand{*value};
   if (address == kOscChaser) {
-    if (const auto pattern = wholeNumber(value, 0, kLastPattern)) return ChaserCommand{*pattern};
+    if (const auto pattern = wholeNumber(*value, 0, kLastPattern)) return ChaserCommand{*pattern};
     return std::nullopt;
   }
   if (!address.starts_with(kOscLinePrefix)) return std::nullopt;
   const auto line = lineNumber(address.substr(kOscLinePrefix.size()));
-  const auto on = wholeNumber(value, 0, 1);
+  const auto on = wholeNumber(*value, 0, 1);
   if (!line || !on) return std::nullopt;
   return LineCommand{*line, *on == 1};
 }

@@ -56,7 +56,7 @@ std::string field(std::string_view name, std::string_view value) {
 
 // The option of the running pattern; the first ("Deaktiver") for one the
 // options do not name.
-std::string patternName(unsigned pattern, const ProgramsView& view) {
+std::string patternName(unsigned pattern, const RemoteState& view) {
   const auto found =
       std::find_if(view.patterns.begin(), view.patterns.end(),
                    [&](const PatternOption& each) { return each.number == pattern; });
@@ -113,14 +113,14 @@ std::string HomeAssistantDevice::common(std::string_view name, std::string_view 
          "," + field("model", "velmo-remote") + "," + field("sw_version", identity_.version) + "}";
 }
 
-std::string HomeAssistantDevice::switchConfig(unsigned line, const ProgramsView& view) const {
+std::string HomeAssistantDevice::switchConfig(unsigned line, const RemoteState& view) const {
   return "{" + common(lineEntityName(line, view.captions), "line" + std::to_string(line), kPanel) +
          "," + field("command_topic", lineTopic(line, kSet)) + "," +
          field("state_topic", lineTopic(line, "/state")) + "," + field("payload_on", kOn) + "," +
          field("payload_off", kOff) + "}";
 }
 
-std::string HomeAssistantDevice::selectConfig(const ProgramsView& view) const {
+std::string HomeAssistantDevice::selectConfig(const RemoteState& view) const {
   std::string options;
   for (const PatternOption& option : view.patterns)
     options += (options.empty() ? "" : ",") + jsonString(option.name);
@@ -129,15 +129,15 @@ std::string HomeAssistantDevice::selectConfig(const ProgramsView& view) const {
          field("state_topic", base_ + "/chaser/state") + ",\"options\":[" + options + "]}";
 }
 
-MqttMessage HomeAssistantDevice::lineState(unsigned line, const ProgramsView& view) const {
+MqttMessage HomeAssistantDevice::lineState(unsigned line, const RemoteState& view) const {
   return {lineTopic(line, "/state"), std::string((view.lines >> (line - 1)) & 1 ? kOn : kOff)};
 }
 
-MqttMessage HomeAssistantDevice::chaserState(const ProgramsView& view) const {
+MqttMessage HomeAssistantDevice::chaserState(const RemoteState& view) const {
   return {base_ + "/chaser/state", patternName(view.pattern, view)};
 }
 
-std::vector<MqttMessage> HomeAssistantDevice::everything(const ProgramsView& view) const {
+std::vector<MqttMessage> HomeAssistantDevice::everything(const RemoteState& view) const {
   const std::string prefix = identity_.discoveryPrefix + "/";
   std::vector<MqttMessage> messages;
   for (unsigned line = 1; line <= kLineCount; ++line) {
@@ -154,14 +154,14 @@ std::vector<MqttMessage> HomeAssistantDevice::everything(const ProgramsView& vie
   return messages;
 }
 
-std::vector<MqttMessage> HomeAssistantDevice::announce(const ProgramsView& view) {
+std::vector<MqttMessage> HomeAssistantDevice::announce(const RemoteState& view) {
   std::vector<MqttMessage> messages = everything(view);
   published_.clear();
   for (const MqttMessage& message : messages) published_[message.topic] = message.payload;
   return messages;
 }
 
-std::vector<MqttMessage> HomeAssistantDevice::follow(const ProgramsView& view) {
+std::vector<MqttMessage> HomeAssistantDevice::follow(const RemoteState& view) {
   std::vector<MqttMessage> changed;
   for (MqttMessage& message : everything(view)) {
     std::string& published = published_[message.topic];
@@ -172,14 +172,14 @@ std::vector<MqttMessage> HomeAssistantDevice::follow(const ProgramsView& view) {
   return changed;
 }
 
-MqttMessage HomeAssistantDevice::stateFor(const Command& command, const ProgramsView& view) const {
+MqttMessage HomeAssistantDevice::stateFor(const Command& command, const RemoteState& view) const {
   if (const auto* line = std::get_if<LineCommand>(&command)) return lineState(line->line, view);
   return chaserState(view);
 }
 
 HomeAssistantDevice::Asked HomeAssistantDevice::take(std::string_view topic,
                                                      std::string_view payload, bool retained,
-                                                     const ProgramsView& view) const {
+                                                     const RemoteState& view) const {
   if (topic == identity_.discoveryPrefix + "/status")
     return payload == kOnline ? Asked(AnnounceAgain{}) : Asked();
   if (retained) return {};

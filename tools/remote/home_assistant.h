@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/remote/command.h"
+#include "tools/remote/remote_state.h"
 
 namespace velmo::remote {
 
@@ -18,23 +19,6 @@ struct MqttMessage {
   std::string payload;
   bool retain = true;
   bool operator==(const MqttMessage&) const = default;
-};
-
-// An option of the chaser's select: a pattern's number (0 stops) and name.
-struct PatternOption {
-  unsigned number = 0;
-  std::string name;
-  bool operator==(const PatternOption&) const = default;
-};
-
-// The programs as Home Assistant's entities show them.
-struct ProgramsView {
-  bool chaserRunning = false;
-  bool panelRunning = false;
-  unsigned pattern = 0;                 // the chaser's, 0 when none runs
-  std::uint8_t lines = 0;               // bit N-1: line N shown on
-  std::vector<std::string> captions;    // the panel's sixteen in button order, as far as known
-  std::vector<PatternOption> patterns;  // the select's options, in their order
 };
 
 // Who the device is, the same at every start on this machine and target.
@@ -70,15 +54,15 @@ class HomeAssistantDevice {
   // Everything, for a broker that has just been reached or a Home Assistant
   // that has just started: the configurations, the programs' availability,
   // the states, then the device's "online".
-  std::vector<MqttMessage> announce(const ProgramsView& view);
+  std::vector<MqttMessage> announce(const RemoteState& view);
 
   // The messages of announce whose payloads changed since the last announce
   // or follow.
-  std::vector<MqttMessage> follow(const ProgramsView& view);
+  std::vector<MqttMessage> follow(const RemoteState& view);
 
   // The state of the entity command is for, told again: after a command that
   // was refused, so that Home Assistant shows what is.
-  MqttMessage stateFor(const Command& command, const ProgramsView& view) const;
+  MqttMessage stateFor(const Command& command, const RemoteState& view) const;
 
   // Home Assistant's "online" on its status topic: announce again.
   struct AnnounceAgain {};
@@ -89,7 +73,7 @@ class HomeAssistantDevice {
   // otherwise be carried out anew at every connection, undoing what was done
   // since.
   Asked take(std::string_view topic, std::string_view payload, bool retained,
-             const ProgramsView& view) const;
+             const RemoteState& view) const;
 
   // The device's node id in the topics: "velmo_" and the machine's name
   // (and the target) with every character but a-z, A-Z, 0-9 and "-" written
@@ -97,14 +81,14 @@ class HomeAssistantDevice {
   const std::string& nodeId() const { return nodeId_; }
 
  private:
-  std::vector<MqttMessage> everything(const ProgramsView& view) const;
-  std::string switchConfig(unsigned line, const ProgramsView& view) const;
-  std::string selectConfig(const ProgramsView& view) const;
+  std::vector<MqttMessage> everything(const RemoteState& view) const;
+  std::string switchConfig(unsigned line, const RemoteState& view) const;
+  std::string selectConfig(const RemoteState& view) const;
   std::string common(std::string_view name, std::string_view object,
                      std::string_view program) const;
   std::string lineTopic(unsigned line, std::string_view end) const;
-  MqttMessage lineState(unsigned line, const ProgramsView& view) const;
-  MqttMessage chaserState(const ProgramsView& view) const;
+  MqttMessage lineState(unsigned line, const RemoteState& view) const;
+  MqttMessage chaserState(const RemoteState& view) const;
 
   DeviceIdentity identity_;
   std::string nodeId_;

@@ -55,7 +55,7 @@ const MqttModule& mqttModule() {
 }  // namespace
 
 MqttFront::MqttFront(const Settings& settings, CommandRunner& commands,
-                     std::function<ProgramsView()> view, QObject* parent)
+                     std::function<RemoteState()> view, QObject* parent)
     : QObject(parent),
       settings_(settings),
       commands_(commands),
@@ -134,7 +134,7 @@ void MqttFront::follow() {
 }
 
 void MqttFront::take(const std::string& topic, const std::string& payload, bool retained) {
-  const ProgramsView view = view_();
+  const RemoteState view = view_();
   const auto asked = device_.take(topic, payload, retained, view);
   if (std::holds_alternative<HomeAssistantDevice::AnnounceAgain>(asked)) {
     publish(device_.announce(view));

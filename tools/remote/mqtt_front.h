@@ -37,7 +37,7 @@ class MqttFront : public QObject {
   // Starts connecting; view tells what the programs show now. Throws
   // std::runtime_error that says what to do when the module cannot be
   // loaded, the password file cannot be read or the client cannot be made.
-  MqttFront(const Settings& settings, CommandRunner& commands, std::function<ProgramsView()> view,
+  MqttFront(const Settings& settings, CommandRunner& commands, std::function<RemoteState()> view,
             QObject* parent = nullptr);
   // Says "offline" on the availability topic, then disconnects.
   ~MqttFront() override;
@@ -60,7 +60,7 @@ class MqttFront : public QObject {
 
   Settings settings_;
   CommandRunner& commands_;
-  std::function<ProgramsView()> view_;
+  std::function<RemoteState()> view_;
   HomeAssistantDevice device_;
   LinkPresence presence_;
   bool connected_ = false;

@@ -97,9 +97,8 @@ void OscReceiver::takeMessage(const char* data, std::size_t size) {
       lo_message_deserialise(copy.data(), copy.size(), &result), &lo_message_free);
   if (!message || result != 0) return;
   const char* path = lo_get_path(copy.data(), static_cast<ssize_t>(copy.size()));
-  const auto value = soleNumber(message.get());
-  if (!path || !value) return;
-  if (const auto command = oscCommand(path, *value)) run_(*command);
+  if (!path) return;
+  if (const auto command = oscCommand(path, soleNumber(message.get()))) run_(*command);
 }
 
 }  // namespace velmo::remote

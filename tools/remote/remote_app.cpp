@@ -105,7 +105,7 @@ RemoteApp::RemoteApp(const RemoteOptions& options, QDBusConnection bus)
                                   VELMO_VERSION, options.discoveryPrefix};
     mqtt_ = std::make_unique<MqttFront>(
         MqttFront::Settings{*options.mqtt, options.mqttCaFile, identity}, commands_,
-        [this] { return programsView(); });
+        [this] { return state(); });
   }
   if (options.dmxIn) dmx_ = std::make_unique<DmxInput>(*options.dmxIn, commands_, programs_);
   onBus_ =
@@ -140,24 +140,20 @@ void RemoteApp::listen() {
 RemoteState RemoteApp::state() const {
   const auto& chaser = programs_.chaser();
   const auto& panel = programs_.panel();
+  const auto& chaserProperties = chaser.properties.as<dbus::ChaserAdaptor>();
+  const auto& panelProperties = panel.properties.as<dbus::SwitchPanelAdaptor>();
   RemoteState state;
   state.chaserRunning = chaser.running;
   state.panelRunning = panel.running;
-  state.pattern = chaser.running ? chaser.properties.as<dbus::ChaserAdaptor>().pattern() : 0;
-  const auto& panelProperties = panel.properties.as<dbus::SwitchPanelAdaptor>();
+  state.pattern = chaser.running ? chaserProperties.pattern() : 0;
   state.lines = panel.running ? panelProperties.lines() : 0;
-  state.captions = panelProperties.captions();
-  while (state.captions.size() < 16) state.captions << QString();
+  for (const QString& caption : panelProperties.captions())
+    state.captions.push_back(caption.toStdString());
+  state.captions.resize(16);
+  state.patterns = chaserPatterns(chaser);
+  state.speed = chaserProperties.speed() > 0 ? chaserProperties.speed() : 1;
   state.register_ = feed_.byte();
   return state;
-}
-
-ProgramsView RemoteApp::programsView() const {
-  const RemoteState now = state();
-  ProgramsView view{now.chaserRunning, now.panelRunning, now.pattern, now.lines, {}, {}};
-  for (const QString& caption : now.captions) view.captions.push_back(caption.toStdString());
-  view.patterns = chaserPatterns(programs_.chaser());
-  return view;
 }
 
 void RemoteApp::stateMayHaveChanged() {

@@ -43,7 +43,6 @@ class RemoteApp : public QObject {
 
  private:
   RemoteState state() const;
-  ProgramsView programsView() const;
   void stateMayHaveChanged();
   void push();
   void listen();

@@ -47,10 +47,35 @@ function build() {
     switches.push({on, off});
     switchGrid.append(group);
   }
-  for (const button of document.querySelectorAll("[data-pattern]")) {
-    const pattern = Number(button.dataset.pattern);
-    button.addEventListener("click", () => command("POST", "/api/v1/chaser", {pattern}));
-  }
+  // Pattern buttons, the user's own among them, come and go: one listener
+  // serves them all.
+  document.getElementById("chaser").addEventListener("click", (event) => {
+    const button = event.target.closest("[data-pattern]");
+    if (button) command("POST", "/api/v1/chaser", {pattern: Number(button.dataset.pattern)});
+  });
+  // The slider is the speed's base-2 logarithm, so 0.25 to 4 spread evenly.
+  const speed = document.getElementById("speed");
+  speed.addEventListener("input", () => showSpeed(2 ** Number(speed.value)));
+  speed.addEventListener("change", () => command("POST", "/api/v1/chaser", {speed: 2 ** Number(speed.value)}));
+  document.getElementById("tap").addEventListener("click", () => command("POST", "/api/v1/chaser", {tap: true}));
+}
+
+function showSpeed(speed) {
+  document.getElementById("speed-value").value = speed.toFixed(2) + "×";
+}
+
+// The buttons of the user's own patterns (numbers from 4), made anew when
+// the chaser's list changes.
+let ownPatternsShown = "";
+function renderOwnPatterns(patterns) {
+  const own = (patterns || []).filter((pattern) => pattern.number > 3);
+  const key = JSON.stringify(own);
+  if (key === ownPatternsShown) return;
+  ownPatternsShown = key;
+  const group = document.getElementById("own-patterns");
+  group.replaceChildren(...own.map((pattern) =>
+    element("button", {type: "button", "data-pattern": pattern.number, "aria-pressed": "false"}, pattern.name)));
+  group.hidden = own.length === 0;
 }
 
 function headers(json) {
@@ -86,6 +111,14 @@ function render(state) {
 
   const chaser = state.running.chaser;
   document.getElementById("chaser-why").textContent = chaser ? "" : "(not running)";
+  renderOwnPatterns(state.patterns);
+  const speed = document.getElementById("speed");
+  if (document.activeElement !== speed) {
+    speed.value = String(Math.log2(state.speed || 1));
+    showSpeed(state.speed || 1);
+  }
+  speed.disabled = !chaser;
+  document.getElementById("tap").disabled = !chaser;
   for (const button of document.querySelectorAll("[data-pattern]")) {
     button.disabled = !chaser;
     if (button.dataset.pattern !== "0")
