@@ -7,11 +7,13 @@ namespace velmo::remote {
 
 QJsonObject toJson(const RemoteState& state) {
   QJsonArray captions;
-  for (const std::string& caption : state.captions) captions.append(QString::fromStdString(caption));
+  for (const std::string& caption : state.captions)
+    captions.append(QString::fromStdString(caption));
   QJsonArray patterns;
   for (const PatternOption& each : state.patterns) {
     if (each.number != 0)
-      patterns.append(QJsonObject{{"number", int(each.number)}, {"name", QString::fromStdString(each.name)}});
+      patterns.append(
+          QJsonObject{{"number", int(each.number)}, {"name", QString::fromStdString(each.name)}});
   }
   return {{"pattern", static_cast<int>(state.pattern)},
           {"lines", state.lines},
