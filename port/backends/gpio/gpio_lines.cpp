@@ -87,9 +87,9 @@ void GpioLines::open() {
                                      "these, by name, path or label."));
   }
   try {
-    for (const std::string& spec : lines_) {
-      const bool activeLow = spec.starts_with('!');
-      const std::string line = spec.substr(activeLow ? 1 : 0);
+    for (const std::string& named : lines_) {
+      const bool activeLow = named.starts_with('!');
+      const std::string line = named.substr(activeLow ? 1 : 0);
       gpiod_line* found = find(line);
       const int flags = activeLow ? GPIOD_LINE_REQUEST_FLAG_ACTIVE_LOW : 0;
       if (gpiod_line_request_output_flags(found, kConsumer, flags, 0) != 0) {
