@@ -146,6 +146,14 @@ std::vector<Chaser::PatternEntry> Chaser::patterns() const {
   return entries;
 }
 
+std::string Chaser::noSuchPattern(long long number) const {
+  std::string numbers;
+  for (const PatternEntry& entry : patterns()) {
+    numbers += (numbers.empty() ? "" : ", ") + std::to_string(entry.number);
+  }
+  return "No pattern " + std::to_string(number) + ": the chaser's patterns are " + numbers + ".";
+}
+
 void Chaser::setUserPatterns(std::vector<UserPattern> patterns) {
   userPatterns_ = std::move(patterns);
   if (playing_) {

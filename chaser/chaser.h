@@ -78,6 +78,9 @@ class Chaser {
   };
   std::vector<PatternEntry> patterns() const;
   bool hasPattern(int number) const;
+  // Why a pattern number to start names none: "No pattern 7: the chaser's
+  // patterns are 1, 2, 3, 4."
+  std::string noSuchPattern(long long number) const;
 
   // The click of pattern number's button, and "Deaktiver"'s for 0. Throws
   // std::out_of_range for a number hasPattern() does not know.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chaser/chaser_bus.h"
 
-#include <QStringList>
+#include <QDBusConnection>
 #include <QWidget>
 
 #include "dbus/bus_client.h"
@@ -9,16 +9,18 @@
 #include "qt/front_window.h"
 #include "qt/program_life.h"
 #include "qt/step_thread.h"
+#include "system/run_time_error.h"
 
 namespace velmo::chaser {
+namespace {
 
-bool clickPattern(Chaser& chaser, int pattern) {
-  return qt::runStepWork([&] { (chaser.*Chaser::kClickOfPattern.at(pattern))(); });
-}
-
+// The org.freedesktop.Application action of pattern 1 to 3 ("pattern1"), or
+// of "Deaktiver" for 0 ("stop"): the menu entry's actions.
 QString patternAction(int pattern) {
   return pattern == 0 ? "stop" : "pattern" + QString::number(pattern);
 }
+
+}  // namespace
 
 ChaserBus::ChaserBus(Chaser& chaser, QWidget& window) : chaser_(chaser) {
   dbus::registerChaserTypes();
@@ -67,21 +69,28 @@ double ChaserBus::speed() const {
 }
 
 void ChaserBus::Start(uint pattern) {
-  bool known = false;
-  QStringList numbers;
+  std::string refusal;
   qt::runStepWork([&] {
-    known = pattern >= 1 && pattern <= uint(UserPattern::kLastNumber) &&
-            chaser_.hasPattern(static_cast<int>(pattern));
-    for (const Chaser::PatternEntry& entry : chaser_.patterns()) {
-      numbers << QString::number(entry.number);
-    }
+    const bool known = pattern >= 1 && pattern <= uint(UserPattern::kLastNumber) &&
+                       chaser_.hasPattern(static_cast<int>(pattern));
+    if (!known) refusal = chaser_.noSuchPattern(pattern);
   });
-  if (!known) {
-    return object_->refuse(
-        dbus::invalidArgument("A pattern is one the chaser has: " + numbers.join(", ") + "; not " +
-                              QString::number(pattern) + "."));
+  if (!refusal.empty()) {
+    return object_->refuse(dbus::invalidArgument(QString::fromStdString(refusal)));
   }
   run([this, pattern] { chaser_.click(static_cast<int>(pattern)); });
+}
+
+void startInRunningChaser(const std::string& target, int pattern) {
+  constexpr int kTimeoutMs = 5000;
+  QDBusPendingReply<> reply = dbus::reach<dbus::ChaserProxy>(
+                                  dbus::kChaser, target, QDBusConnection::sessionBus(), kTimeoutMs)
+                                  ->Start(static_cast<uint>(pattern));
+  reply.waitForFinished();
+  if (reply.isError()) {
+    throw RunTimeError("The chaser that runs on this port did not start pattern " +
+                       std::to_string(pattern) + ": " + reply.error().message().toStdString());
+  }
 }
 
 void ChaserBus::SetSpeed(double speed) {
@@ -97,7 +106,7 @@ void ChaserBus::Tap() {
 }
 
 void ChaserBus::click(int pattern) {
-  if (!clickPattern(chaser_, pattern)) object_->refuse(dbus::endingAfterError(dbus::kChaser));
+  run([this, pattern] { chaser_.click(pattern); });
 }
 
 void ChaserBus::run(const std::function<void()>& work) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "chaser/chaser.h"
 #include "dbus/bus_object.h"
@@ -13,14 +14,9 @@ class QWidget;
 
 namespace velmo::chaser {
 
-// Runs the click of pattern 1 to 3, or of "Deaktiver" for 0, as a handler
-// (through runStepWork). Returns false when it failed and the program is
-// ending.
-bool clickPattern(Chaser& chaser, int pattern);
-
-// The org.freedesktop.Application action of pattern 1 to 3 ("pattern1"), or
-// of "Deaktiver" for 0 ("stop").
-QString patternAction(int pattern);
+// Asks the chaser that runs already on the port target to start pattern,
+// as its Start does. Throws RunTimeError with the reason when it does not.
+void startInRunningChaser(const std::string& target, int pattern);
 
 // The chaser on the session bus: org.velmo.Chaser1 and
 // org.freedesktop.Application (Activate brings the window to the front; the

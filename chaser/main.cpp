@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "chaser/chaser.h"
 #include "chaser/chaser_bus.h"
@@ -17,6 +18,7 @@
 #include "qt/realtime_priority.h"
 #include "qt/step_thread.h"
 #include "system/paths.h"
+#include "system/run_time_error.h"
 #include "system/standard_error.h"
 
 namespace {
@@ -29,6 +31,16 @@ chaser::PatternPlaces patternPlaces() {
   const std::string userFolder = userSettingsFolder();
   return {IniPath(programFolder(), chaser::Chaser::kSettingsFile),
           userFolder.empty() ? "" : userFolder + "/" + chaser::kUserPatternFile};
+}
+
+// Starts the pattern the command line asked for, once the user's patterns
+// are in; one the chaser does not have ends it with the numbers it has.
+void startAskedFor(chaser::Chaser& chaser, int pattern) {
+  if (!chaser.hasPattern(pattern)) {
+    throw RunTimeError("--pattern " + std::to_string(pattern) + ": " +
+                       chaser.noSuchPattern(pattern));
+  }
+  chaser.click(pattern);
 }
 
 }  // namespace
@@ -60,11 +72,9 @@ int main(int argc, char* argv[]) {
       editor->activateWindow();
     });
     bus = std::make_unique<chaser::ChaserBus>(*chaser, *window);
-    // A chaser that runs already starts the pattern asked for, as its action.
-    const auto option = start.commandLine().value(chaser::kPatternOption.name);
-    const int pattern = option ? *option->data() - '0' : 0;
-    const QString action = pattern ? chaser::patternAction(pattern) : "";
-    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaser, port->target(), action)) {
+    const int pattern = chaser::patternAskedFor(start.commandLine());
+    if (!dbus::serveOnSessionBus(bus->object(), dbus::kChaser, port->target())) {
+      if (pattern) chaser::startInRunningChaser(port->target(), pattern);
       return nullptr;
     }
     qt::closeOnTerminationSignals(*window);
@@ -74,7 +84,7 @@ int main(int argc, char* argv[]) {
     for (const std::string& problem : loaded.problems) tellOnStandardError(problem);
     qt::runStepWork([&] { chaser->setUserPatterns(loaded.patterns); });
     window->showPatternProblems(loaded.problems);
-    if (pattern) qt::runStepWork([&] { (*chaser.*chaser::Chaser::kClickOfPattern.at(pattern))(); });
+    if (pattern) qt::runStepWork([&] { startAskedFor(*chaser, pattern); });
     // After the first write, so that the port library's output threads are there.
     qt::raiseStepWorkToRealTime(steps->threadId());
     return window.get();

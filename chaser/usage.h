@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "chaser/user_pattern.h"
 #include "port/port_forms.h"
 #include "qt/program_life.h"
 #include "system/command_line.h"
@@ -8,9 +9,16 @@
 namespace velmo::chaser {
 
 inline constexpr ProgramOption kPatternOption{
-    "--pattern", "start pattern N (1, 2 or 3) at once, as a click on its button", "N",
-    [](std::string_view n) { return n == "1" || n == "2" || n == "3"; }, "N must be 1, 2 or 3"};
+    "--pattern", "start pattern N (1, 2, 3 or your own) at once, as its button", "N",
+    [](std::string_view n) { return patternNumberOf(n) != 0; },
+    "N must be a pattern number, 1 to 99"};
 inline constexpr ProgramOption kOptions[] = {kPatternOption, qt::kHeadlessOption};
+
+// The pattern the command line asks to start, or 0 for none.
+inline int patternAskedFor(const CommandLineOutcome& commandLine) {
+  const auto value = commandLine.value(kPatternOption.name);
+  return value ? patternNumberOf(*value) : 0;
+}
 
 // What chaser --help says about it.
 inline constexpr ProgramUsage kUsage{

@@ -93,10 +93,13 @@ int userPatternNumberOf(std::string_view sectionName) {
     const char c = sectionName[i];
     if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kSectionPrefix[i]) return 0;
   }
-  const std::string_view digits = sectionName.substr(kSectionPrefix.size());
-  if (digits[0] == '0') return 0;
-  const std::optional<int> number = numberOf(digits, 10, UserPattern::kLastNumber);
-  return number && *number >= UserPattern::kFirstNumber ? *number : 0;
+  const int number = patternNumberOf(sectionName.substr(kSectionPrefix.size()));
+  return number >= UserPattern::kFirstNumber ? number : 0;
+}
+
+int patternNumberOf(std::string_view digits) {
+  if (digits.empty() || digits[0] == '0') return 0;
+  return numberOf(digits, 10, UserPattern::kLastNumber).value_or(0);
 }
 
 std::variant<UserPattern, std::string> parseUserPattern(int number, const PatternValues& values,

@@ -39,6 +39,10 @@ inline constexpr const char* kPatternNameKey = "name";
 inline constexpr const char* kPatternStepsKey = "steps";
 inline constexpr const char* kPatternTimeKey = "time";
 
+// The pattern number digits write: 1 to kLastNumber without leading zeros,
+// or 0 for any other text.
+int patternNumberOf(std::string_view digits);
+
 // The number of a section named "pattern<N>" (in any case, N from
 // kFirstNumber to kLastNumber without leading zeros), or 0 for any other name.
 int userPatternNumberOf(std::string_view sectionName);

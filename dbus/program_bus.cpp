@@ -18,20 +18,18 @@ void say(const QString& line) {
   tellOnStandardError(line.toStdString());
 }
 
-// Asks the instance that runs for the target to run action, or to bring its
-// window back when action is empty.
+// Asks the instance that runs for the target to bring its window back.
 void activateRunningInstance(const QDBusConnection& bus, const ProgramIdentity& program,
-                             const std::string& target, const QString& action) {
-  const auto application = reach<ApplicationProxy>(program, target, bus, kActivateTimeoutMs);
+                             const std::string& target) {
   QDBusPendingReply<> reply =
-      action.isEmpty() ? application->Activate({}) : application->ActivateAction(action, {}, {});
+      reach<ApplicationProxy>(program, target, bus, kActivateTimeoutMs)->Activate({});
   reply.waitForFinished();
 }
 
 }  // namespace
 
-bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program, const std::string& target,
-                       const QString& action) {
+bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program,
+                       const std::string& target) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     say("remote control is off: no session bus (" + bus.lastError().message() + ")");
@@ -44,9 +42,8 @@ bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program, const 
                                        QDBusConnectionInterface::DontAllowReplacement);
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) return true;
   if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
-    activateRunningInstance(bus, program, target, action);
-    say("already running as " + name + " on the session bus: " +
-        (action.isEmpty() ? "brought it to the front" : "passed " + action + " on to it"));
+    activateRunningInstance(bus, program, target);
+    say("already running as " + name + " on the session bus: brought it to the front");
     return false;
   }
   say("remote control is off: the session bus refused the name " + name + " (" +

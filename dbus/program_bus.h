@@ -9,13 +9,11 @@ namespace velmo::dbus {
 
 // Puts a program on the session bus: registers object at its path and takes
 // the program's bus name for the port target (see busName). Returns false
-// when another instance already owns that name: it has been asked to run
-// action (one of its org.freedesktop.Application actions, which the command
-// line asked this one for), or to activate (its window comes back) when
-// action is empty, and this program should end. Without a session bus, or
+// when another instance already owns that name: it has been asked to
+// activate (its window comes back), and this program should end. Without a session bus, or
 // when the bus refuses the name, the program runs all the same and says
 // once on standard error that remote control is off and why. Call once, on the main thread.
-bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program, const std::string& target,
-                       const QString& action = {});
+bool serveOnSessionBus(BusObject& object, const ProgramIdentity& program,
+                       const std::string& target);
 
 }  // namespace velmo::dbus

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A pattern of the user's own, started over the bus with velmo, gives its
 # bytes at its times in the trace (none early, drift-free); velmo lists it
-# and sets the speed; the step thread runs at real-time priority when run as
+# and sets the speed; --pattern starts it, or is refused when there is no
+# such pattern; the step thread runs at real-time priority when run as
 # root.
 source "$E2E_LIB"
 e2e_setup
@@ -41,10 +42,25 @@ speed=$(gdbus call --session --dest org.velmo.Chaser --object-path /org/velmo/Ch
   --method org.freedesktop.DBus.Properties.Get org.velmo.Chaser1 Speed)
 [[ $speed == "(<2.0>,)" ]] || fail "Speed is $speed after velmo chaser speed 2"
 velmo chaser start 8 2>"$WORK/refused" && fail "velmo chaser start 8 was taken"
-grep -qF "1, 2, 3, 7; not 8" "$WORK/refused" || fail "start 8 was refused with: $(cat "$WORK/refused")"
+grep -qF "No pattern 8: the chaser's patterns are 1, 2, 3, 7." "$WORK/refused" ||
+  fail "start 8 was refused with: $(cat "$WORK/refused")"
+# A second chaser on the port passes --pattern on to the one that runs, and
+# ends with 1 when that one has no such pattern.
+velmo chaser stop
+"$WORK/chaser/chaser" --headless --pattern 7 >"$WORK/second.out" 2>&1 || fail "a second chaser --pattern 7 failed: $(cat "$WORK/second.out")"
+[[ $(velmo status --json) == *'"pattern":7'* ]] || fail "--pattern 7 did not start it: $(velmo status --json)"
+status=0
+"$WORK/chaser/chaser" --headless --pattern 8 >"$WORK/second.out" 2>&1 || status=$?
+((status == 1)) && grep -qF "did not start pattern 8: No pattern 8" "$WORK/second.out" ||
+  fail "a second chaser --pattern 8 ended with $status: $(cat "$WORK/second.out")"
 if ((EUID == 0)); then
   steps=$(grep -l '^velmo-steps$' /proc/"$chaser_pid"/task/*/comm | head -n1)
   chrt -p "$(basename "$(dirname "$steps")")" | grep -q SCHED_FIFO ||
     fail "the step thread is not real-time: $(chrt -p "$(basename "$(dirname "$steps")")")"
 fi
+kill "$chaser_pid" && wait "$chaser_pid" || true
+status=0
+"$WORK/chaser/chaser" --headless --pattern 8 >"$WORK/first.out" 2>&1 || status=$?
+((status == 1)) && grep -qF -- "--pattern 8: No pattern 8" "$WORK/first.out" ||
+  fail "a chaser --pattern 8 without pattern 8 ended with $status: $(cat "$WORK/first.out")"
 echo "chaser user pattern ok"
