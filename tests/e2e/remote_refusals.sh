@@ -38,19 +38,26 @@ sleep 0.3 # room for a write that should not come
 
 # writes_since N: the bytes written after the trace's first N accesses.
 writes_since() { trace_events | tail -n +$(($1 + 1)) | awk '$1 == "out" {printf "%s ", $3}'; }
+# _writes_begin MARK SKIP BYTE...: the writes after MARK begin with BYTE...,
+# once SKIP writes other than the first BYTE are skipped ("" for none).
 _writes_begin() {
-  local mark=$1
-  shift
-  [[ "$(writes_since "$mark")" == "$* "* ]]
+  local mark=$1 skip=$2 writes
+  shift 2
+  writes=$(writes_since "$mark")
+  [[ -n $skip ]] && writes=$(awk -v b="$1" '{ while (NF && $1 != b) $0 = substr($0, index($0, " ") + 1); print }' <<<"$writes")
+  [[ "$writes" == "$* "* ]]
 }
-# expect_writes COMMAND... -- BYTE...: COMMAND makes the port's next writes BYTE...
+# expect_writes [--while-running] COMMAND... -- BYTE...: COMMAND makes the
+# port's next writes BYTE...; with --while-running, after any steps of the
+# pattern that runs until COMMAND lands.
 expect_writes() {
-  local mark command=()
+  local mark command=() skip=""
+  [[ $1 == --while-running ]] && skip=1 && shift
   mark=$(trace_events | wc -l)
   while [[ $1 != -- ]]; do command+=("$1"); shift; done
   shift
   "${command[@]}" >/dev/null
-  wait_until 5 _writes_begin "$mark" "$@" ||
+  wait_until 5 _writes_begin "$mark" "$skip" "$@" ||
     fail "${command[*]} wrote $(writes_since "$mark"), expected $*"
 }
 
@@ -90,7 +97,7 @@ oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/speed f 2.0
 _twice_as_fast() { [[ $(state | jq .speed) == 2 ]]; }
 wait_until 5 _twice_as_fast || fail "OSC did not set the speed: $(state | jq .speed)"
 
-expect_writes oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/chaser i 1 -- 0 1 2
+expect_writes --while-running oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/chaser i 1 -- 0 1 2
 oscsend 127.0.0.1 "$REMOTE_OSC_PORT" /velmo/chaser i 0
 _stopped() { [[ $(trace_events | awk '$1 == "out" {b = $3} END {print b}') == 0 ]]; }
 wait_until 5 _stopped || fail "OSC did not stop the chaser"
