@@ -13,9 +13,7 @@ namespace {
 constexpr LinesModule kFtdiModule{
     "libvelmoport-ftdi.so",
     {.name = "FTDI module",
-     .ifMissing = "For Velmo installed from its package, install the package velmo again (sudo "
-                  "apt-get install --reinstall velmo); for your own build, install libftdi's "
-                  "development files (sudo apt-get install libftdi1-dev) and build again.",
+     .ifMissing = VELMO_RELAY_MODULE_MISSING("libftdi", "libftdi1-dev"),
      .ifUnusable = "Replace it with the libvelmoport-ftdi.so of this version of Velmo.",
      .ifNeedsLibrary = "Install libftdi (sudo apt-get install libftdi1-2)."}};
 

@@ -12,9 +12,7 @@ constexpr std::size_t kMostLines = 8;
 constexpr LinesModule kGpioModule{
     "libvelmoport-gpio.so",
     {.name = "GPIO module",
-     .ifMissing = "For Velmo installed from its package, install the package velmo again (sudo "
-                  "apt-get install --reinstall velmo); for your own build, install libgpiod's "
-                  "development files (sudo apt-get install libgpiod-dev) and build again.",
+     .ifMissing = VELMO_RELAY_MODULE_MISSING("libgpiod", "libgpiod-dev"),
      .ifUnusable = "Replace it with the libvelmoport-gpio.so of this version of Velmo.",
      .ifNeedsLibrary = "Install libgpiod (sudo apt-get install libgpiod2)."}};
 

@@ -10,9 +10,7 @@ namespace {
 constexpr LinesModule kHidRelayModule{
     "libvelmoport-hidrelay.so",
     {.name = "HID relay module",
-     .ifMissing = "For Velmo installed from its package, install the package velmo again (sudo "
-                  "apt-get install --reinstall velmo); for your own build, install hidapi's "
-                  "development files (sudo apt-get install libhidapi-dev) and build again.",
+     .ifMissing = VELMO_RELAY_MODULE_MISSING("hidapi", "libhidapi-dev"),
      .ifUnusable = "Replace it with the libvelmoport-hidrelay.so of this version of Velmo.",
      .ifNeedsLibrary = "Install hidapi (sudo apt-get install libhidapi-hidraw0)."}};
 

@@ -18,6 +18,14 @@ namespace velmo::port {
 
 struct LinesModuleEntries;
 
+// What to do when the relay module of a library (its development package
+// devPackage) is missing: an installed Velmo has it from the package
+// velmo-relays.
+#define VELMO_RELAY_MODULE_MISSING(library, devPackage)                                           \
+  "For Velmo installed from its package, install the package velmo-relays of the same version; "  \
+  "for your own build, install " library "'s development files (sudo apt-get install " devPackage \
+  ") and build again."
+
 // A lines module (see lines_module.h) and what to do when it cannot be
 // loaded.
 struct LinesModule {

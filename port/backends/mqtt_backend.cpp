@@ -18,9 +18,7 @@ constexpr unsigned kTlsPort = 8883;
 constexpr LinesModule kMqttModule{
     "libvelmoport-mqtt.so",
     {.name = "MQTT module",
-     .ifMissing = "For Velmo installed from its package, install the package velmo again (sudo "
-                  "apt-get install --reinstall velmo); for your own build, install libmosquitto's "
-                  "development files (sudo apt-get install libmosquitto-dev) and build again.",
+     .ifMissing = VELMO_RELAY_MODULE_MISSING("libmosquitto", "libmosquitto-dev"),
      .ifUnusable = "Replace it with the libvelmoport-mqtt.so of this version of Velmo.",
      .ifNeedsLibrary = "Install libmosquitto (sudo apt-get install libmosquitto1)."}};
 

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian packages of this build folder (velmo, and velmo-ola when
-# the OLA module is built) into $PACKAGE_DIR (made afresh), as
+# Builds the Debian packages of this build folder (velmo and the packages of
+# its parts that are built) into $PACKAGE_DIR (made afresh), as
 # `cpack -G DEB` does in the build folder.
 set -euo pipefail
 rm -rf "$PACKAGE_DIR"

@@ -9,7 +9,7 @@ source "$E2E_LIB" # fail, wait_until, e2e_skip
 [[ "${CI:-}" == true || "${VELMO_TEST_REAL_INSTALL:-}" == 1 ]] ||
   e2e_skip "installs for real only in CI or with VELMO_TEST_REAL_INSTALL=1"
 ((EUID == 0)) || e2e_skip "installing for real needs root"
-for package in velmo velmo-ola; do
+for package in velmo velmo-ola velmo-relays; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null) || true
   [[ -z "$status" || "$status" == not-installed ]] ||
     e2e_skip "$package is on this machine ($status): left alone"
@@ -24,12 +24,18 @@ if [[ "$VELMO_OLA_PACKAGE" == 1 ]]; then
   ola_deb=$(echo "$PACKAGE_DIR"/velmo-ola_*.deb)
   [[ -f "$ola_deb" ]] || fail "no package velmo-ola in $PACKAGE_DIR"
 fi
+relays_deb=""
+if [[ -n "$VELMO_LINES_MODULES" ]]; then
+  packages=(velmo-relays "${packages[@]}")
+  relays_deb=$(echo "$PACKAGE_DIR"/velmo-relays_*.deb)
+  [[ -f "$relays_deb" ]] || fail "no package velmo-relays in $PACKAGE_DIR"
+fi
 
 tmp=$(mktemp -d)
 chaser=""
 cleanup() {
   [[ -z "$chaser" ]] || kill -KILL "$chaser" 2>/dev/null || true
-  dpkg --purge velmo-ola velmo >/dev/null 2>&1 || true
+  dpkg --purge velmo-relays velmo-ola velmo >/dev/null 2>&1 || true
   rm -rf /opt/velmo "$tmp"
 }
 trap cleanup EXIT
@@ -98,6 +104,24 @@ if [[ -n "$ola_deb" ]]; then
   grep -qF "velmo-chaser: Output lost: Cannot reach olad on RPC port $port of this machine: " \
     "$tmp/chaser.out" ||
     fail "with VELMO_PORT=ola:1@$port velmo-chaser reported: $(cat "$tmp/chaser.out")"
+fi
+
+# A relay module comes with velmo-relays: without it the chaser says to
+# install that package; with it, the notice is about the MQTT broker.
+mqtt_chaser() {
+  VELMO_PORT="mqtt:127.0.0.1:1/relay/{line}" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=offscreen \
+    timeout 3 velmo-chaser --headless >"$tmp/mqtt.out" 2>&1 || true
+  grep '^velmo-chaser: \(Output\|Cannot\)' "$tmp/mqtt.out" || true
+}
+if [[ $VELMO_LINES_MODULES == *-mqtt.so* ]]; then
+  mkdir -p -m 700 "$tmp/runtime"
+  out=$(mqtt_chaser)
+  grep -qF "install the package velmo-relays" <<<"$out" || fail "without velmo-relays, VELMO_PORT=mqtt: gave: $out"
+  apt install --no-install-recommends "$relays_deb" || fail "apt-get install $relays_deb failed"
+  files+=$'\n'$(dpkg -L velmo-relays)
+  out=$(mqtt_chaser)
+  grep -qF "Output lost: Cannot reach the MQTT broker 127.0.0.1:1" <<<"$out" ||
+    fail "with velmo-relays, VELMO_PORT=mqtt: gave: $out"
 fi
 
 # A remove leaves only the changed settings file; installing again brings

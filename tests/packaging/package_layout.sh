@@ -7,6 +7,7 @@ source "$E2E_LIB"
 e2e_setup
 packages=(velmo velmo-remote velmo-remote-mqtt)
 [[ "$VELMO_OLA_PACKAGE" == 1 ]] && packages+=(velmo-ola)
+[[ -n "$VELMO_LINES_MODULES" ]] && packages+=(velmo-relays)
 for package in "${packages[@]}"; do
   deb=$(echo "$PACKAGE_DIR/${package}_"*.deb)
   [[ -f "$deb" ]] || fail "no package $package in $PACKAGE_DIR"
@@ -27,9 +28,7 @@ $2"
 # depends PACKAGE: its Depends field.
 depends() { dpkg-deb -f "$PACKAGE_DIR/${1}_"*.deb Depends; }
 
-modules=$(for module in $VELMO_LINES_MODULES; do echo "./opt/velmo/$module"; done)
-expect_files velmo "$(LC_ALL=C sort <<<"./lib/udev/rules.d/70-velmo-relays.rules
-$modules
+expect_files velmo "./lib/udev/rules.d/70-velmo-relays.rules
 ./opt/velmo/chaser
 ./opt/velmo/libvelmoport.so
 ./opt/velmo/portmonitor
@@ -58,7 +57,7 @@ $modules
 ./usr/share/man/man1/velmo-switchpanel.1.gz
 ./usr/share/man/man1/velmo.1.gz
 ./usr/share/velmo/Velmo.ini
-./usr/share/velmo/Velmo1.ini" | grep .)"
+./usr/share/velmo/Velmo1.ini"
 root="$WORK/velmo"
 for size in 16 22 24 32 48 64 128 256; do
   [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmo.png" ]] || fail "no ${size}px icon"
@@ -66,9 +65,19 @@ done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/velmo.svg" ]] || fail "no scalable icon"
 [[ $(depends velmo) == *libnova*libqt6widgets6* && $(depends velmo) != *libola* ]] ||
   fail "velmo depends on: $(depends velmo)"
+if [[ -n "$VELMO_LINES_MODULES" ]]; then
+  expect_files velmo-relays "$(printf './opt/velmo/%s\n' $VELMO_LINES_MODULES | LC_ALL=C sort)
+./usr/share/doc/velmo-relays/changelog.gz
+./usr/share/doc/velmo-relays/copyright
+./usr/share/lintian/overrides/velmo-relays"
+  [[ $(depends velmo-relays) == "velmo (= $VELMO_VERSION), "* ]] ||
+    fail "velmo-relays depends on: $(depends velmo-relays)"
+fi
+# Each relay library: velmo-relays depends on it where its module is built, velmo never.
 for pair in ftdi:libftdi1-2 hidrelay:libhidapi-hidraw0 gpio:libgpiod2 mqtt:libmosquitto1; do
-  [[ $VELMO_LINES_MODULES != *"-${pair%%:*}.so"* || $(depends velmo) == *"${pair#*:}"* ]] ||
-    fail "velmo does not depend on ${pair#*:}: $(depends velmo)"
+  [[ $(depends velmo) != *"${pair#*:}"* ]] || fail "velmo depends on ${pair#*:}: $(depends velmo)"
+  [[ $VELMO_LINES_MODULES != *"-${pair%%:*}.so"* || $(depends velmo-relays) == *"${pair#*:}"* ]] ||
+    fail "velmo-relays does not depend on ${pair#*:}: $(depends velmo-relays)"
 done
 
 expect_files velmo-remote "./opt/velmo/remote
