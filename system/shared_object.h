@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 #include "system/run_time_error.h"
 
@@ -54,4 +55,26 @@ class SharedObject {
   bool keepLoaded_ = false;
 };
 
+// The entries read(object) takes from the shared object at path: loaded at
+// the first call of each read and kept loaded for the rest of the process,
+// since a module's libraries may keep static state that must outlive
+// whatever was made from them. A failed load throws RunTimeError and is
+// tried again at the next call.
+template <typename Read>
+const std::invoke_result_t<Read, const SharedObject&>& keptLoaded(const std::string& path,
+                                                                  const SharedObjectRole& role,
+                                                                  Read read) {
+  static const auto entries = [&] {
+    SharedObject object(path, role);
+    const auto taken = read(object);
+    object.keepLoaded();
+    return taken;
+  }();
+  return entries;
+}
+
 }  // namespace velmo
+
+// The entry of object that is declared in C as name, as a pointer of its
+// type: VELMO_ENTRY(object, OlaPortOpen).
+#define VELMO_ENTRY(object, name) (object).entry<decltype(&name)>(#name)

@@ -39,15 +39,14 @@ const LinesModuleEntries& load(const LinesModule& module) {
   if (const auto found = loaded.find(path); found != loaded.end()) return found->second;
   try {
     SharedObject object(path, module.role);
-    const LinesModuleEntries entries{
-        object.entry<decltype(&VelmoLinesOpen)>("VelmoLinesOpen"),
-        object.entry<decltype(&VelmoLinesCheck)>("VelmoLinesCheck"),
-        object.entry<decltype(&VelmoLinesWrite)>("VelmoLinesWrite"),
-        object.entry<decltype(&VelmoLinesRelease)>("VelmoLinesRelease"),
-        object.entry<decltype(&VelmoLinesReachedDescriptor)>("VelmoLinesReachedDescriptor"),
-        object.entry<decltype(&VelmoLinesRemark)>("VelmoLinesRemark"),
-        object.entry<decltype(&VelmoLinesClose)>("VelmoLinesClose"),
-        object.entry<decltype(&VelmoLinesError)>("VelmoLinesError")};
+    const LinesModuleEntries entries{VELMO_ENTRY(object, VelmoLinesOpen),
+                                     VELMO_ENTRY(object, VelmoLinesCheck),
+                                     VELMO_ENTRY(object, VelmoLinesWrite),
+                                     VELMO_ENTRY(object, VelmoLinesRelease),
+                                     VELMO_ENTRY(object, VelmoLinesReachedDescriptor),
+                                     VELMO_ENTRY(object, VelmoLinesRemark),
+                                     VELMO_ENTRY(object, VelmoLinesClose),
+                                     VELMO_ENTRY(object, VelmoLinesError)};
     object.keepLoaded();
     return loaded.emplace(path, entries).first->second;
   } catch (const RunTimeError& failure) {

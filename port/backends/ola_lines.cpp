@@ -25,16 +25,10 @@ struct OlaModule {
 
 namespace {
 
-constexpr SharedObjectRole kOlaModuleRole{
-    .name = "OLA module",
-    .ifMissing =
-        "For Velmo installed from its package, install the package velmo-ola of the "
-        "same version; for your own build, install OLA's development files (sudo "
-        "apt-get install libola-dev) and build again.",
-    .ifUnusable = "Replace it with the " VELMO_OLA_MODULE_NAME " of this version of Velmo.",
-    .ifNeedsLibrary =
-        "Install OLA's libraries (sudo apt-get install libola1; the package ola "
-        "brings them with olad)."};
+constexpr SharedObjectRole kOlaModuleRole{.name = "OLA module",
+                                          .ifMissing = VELMO_OLA_MODULE_IF_MISSING,
+                                          .ifUnusable = VELMO_OLA_MODULE_IF_UNUSABLE,
+                                          .ifNeedsLibrary = VELMO_OLA_MODULE_IF_NEEDS_LIBRARY};
 
 // The largest universe number olad takes, the largest first channel that
 // leaves room for all eight lines in a universe of 512 channels, and the
@@ -45,21 +39,15 @@ constexpr unsigned kMaxRpcPort = 65535;
 // olad forgets a client's frame some 2.5 s after it came.
 constexpr std::chrono::milliseconds kOlaRefresh{1000};
 
-// The module, loaded at the first OLA port (a failed load throws and is tried
-// again at the next one) and never unloaded: OLA's libraries would tear down
-// their static state under objects that may still be in use at exit.
+// The module, loaded at the first OLA port.
 const OlaModule& module() {
   try {
-    static const OlaModule loaded = [] {
-      SharedObject object(besidePortLibrary(VELMO_OLA_MODULE_NAME), kOlaModuleRole);
-      object.keepLoaded();
-      return OlaModule{object.entry<decltype(&OlaPortOpen)>("OlaPortOpen"),
-                       object.entry<decltype(&OlaPortConnect)>("OlaPortConnect"),
-                       object.entry<decltype(&OlaPortSend)>("OlaPortSend"),
-                       object.entry<decltype(&OlaPortClose)>("OlaPortClose"),
-                       object.entry<decltype(&OlaPortError)>("OlaPortError")};
-    }();
-    return loaded;
+    return keptLoaded(
+        besidePortLibrary(VELMO_OLA_MODULE_NAME), kOlaModuleRole, [](const SharedObject& object) {
+          return OlaModule{VELMO_ENTRY(object, OlaPortOpen), VELMO_ENTRY(object, OlaPortConnect),
+                           VELMO_ENTRY(object, OlaPortSend), VELMO_ENTRY(object, OlaPortClose),
+                           VELMO_ENTRY(object, OlaPortError)};
+        });
   } catch (const RunTimeError& failure) {
     throw PortAccessError(failure.what());
   }

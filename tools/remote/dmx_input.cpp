@@ -22,28 +22,19 @@ struct OlaInputModule {
 
 namespace {
 
-constexpr SharedObjectRole kOlaModuleRole{
-    .name = "OLA module, which --dmx-in needs,",
-    .ifMissing =
-        "For velmo-remote installed from its package, install the package velmo-ola of the "
-        "same version; for your own build, install OLA's development files (sudo apt-get "
-        "install libola-dev) and build again.",
-    .ifUnusable = "Replace it with the " VELMO_OLA_MODULE_NAME " of this version of Velmo.",
-    .ifNeedsLibrary =
-        "Install OLA's libraries (sudo apt-get install libola1; the package ola brings them "
-        "with olad)."};
+constexpr SharedObjectRole kOlaModuleRole{.name = "OLA module, which --dmx-in needs,",
+                                          .ifMissing = VELMO_OLA_MODULE_IF_MISSING,
+                                          .ifUnusable = VELMO_OLA_MODULE_IF_UNUSABLE,
+                                          .ifNeedsLibrary = VELMO_OLA_MODULE_IF_NEEDS_LIBRARY};
 
-// Loaded at the first use and never unloaded, as the port library keeps it.
 const OlaInputModule& olaInputModule() {
   try {
-    static const OlaInputModule loaded = [] {
-      SharedObject object(programFolder() + "/" VELMO_OLA_MODULE_NAME, kOlaModuleRole);
-      object.keepLoaded();
-      return OlaInputModule{object.entry<decltype(&OlaPortReceive)>("OlaPortReceive"),
-                            object.entry<decltype(&OlaPortStopReceiving)>("OlaPortStopReceiving"),
-                            object.entry<decltype(&OlaPortError)>("OlaPortError")};
-    }();
-    return loaded;
+    return keptLoaded(programFolder() + "/" VELMO_OLA_MODULE_NAME, kOlaModuleRole,
+                      [](const SharedObject& object) {
+                        return OlaInputModule{VELMO_ENTRY(object, OlaPortReceive),
+                                              VELMO_ENTRY(object, OlaPortStopReceiving),
+                                              VELMO_ENTRY(object, OlaPortError)};
+                      });
   } catch (const RunTimeError& failure) {
     throw std::runtime_error(failure.what());
   }

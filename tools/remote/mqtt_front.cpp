@@ -33,20 +33,16 @@ constexpr SharedObjectRole kMqttModuleRole{
     .ifUnusable = "Replace it with the " VELMO_REMOTE_MQTT_MODULE_NAME " of this version of Velmo.",
     .ifNeedsLibrary = "Install libmosquitto (sudo apt-get install libmosquitto1)."};
 
-// Loaded at the first use and never unloaded: libmosquitto's thread may
-// outlive nothing of it, but its library state stays for the process.
 const MqttModule& mqttModule() {
   try {
-    static const MqttModule loaded = [] {
-      SharedObject object(programFolder() + "/" VELMO_REMOTE_MQTT_MODULE_NAME, kMqttModuleRole);
-      object.keepLoaded();
-      return MqttModule{object.entry<decltype(&RemoteMqttStart)>("RemoteMqttStart"),
-                        object.entry<decltype(&RemoteMqttSubscribe)>("RemoteMqttSubscribe"),
-                        object.entry<decltype(&RemoteMqttPublish)>("RemoteMqttPublish"),
-                        object.entry<decltype(&RemoteMqttStop)>("RemoteMqttStop"),
-                        object.entry<decltype(&RemoteMqttError)>("RemoteMqttError")};
-    }();
-    return loaded;
+    return keptLoaded(programFolder() + "/" VELMO_REMOTE_MQTT_MODULE_NAME, kMqttModuleRole,
+                      [](const SharedObject& object) {
+                        return MqttModule{VELMO_ENTRY(object, RemoteMqttStart),
+                                          VELMO_ENTRY(object, RemoteMqttSubscribe),
+                                          VELMO_ENTRY(object, RemoteMqttPublish),
+                                          VELMO_ENTRY(object, RemoteMqttStop),
+                                          VELMO_ENTRY(object, RemoteMqttError)};
+                      });
   } catch (const RunTimeError& failure) {
     throw std::runtime_error(failure.what());
   }

@@ -16,6 +16,17 @@ extern "C" {
 // File name of the module, beside libvelmoport.so.
 #define VELMO_OLA_MODULE_NAME "libvelmoport-ola.so"
 
+// What to do when the module cannot be loaded: it is missing, it is not
+// this version's, or a library of OLA's that it needs is missing.
+#define VELMO_OLA_MODULE_IF_MISSING                                                            \
+  "For Velmo installed from its package, install the package velmo-ola of the same version; "  \
+  "for your own build, install OLA's development files (sudo apt-get install libola-dev) and " \
+  "build again."
+#define VELMO_OLA_MODULE_IF_UNUSABLE \
+  "Replace it with the " VELMO_OLA_MODULE_NAME " of this version of Velmo."
+#define VELMO_OLA_MODULE_IF_NEEDS_LIBRARY \
+  "Install OLA's libraries (sudo apt-get install libola1; the package ola brings them with olad)."
+
 // What OlaPortConnect and OlaPortSend return.
 #define OLA_PORT_DONE 0
 // olad cannot be reached now: not running, gone, not answering, or it failed
