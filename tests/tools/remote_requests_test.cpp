@@ -73,6 +73,7 @@ TEST(RemoteRequestsTest, TheGateAdmitsOrRefusesEachRequestAndTheRouterGetsWhatIt
       {request("/%2fapi/v1/state"), 400, ""},
       {request("/%zz"), 400, ""},
       {request("http://127.0.0.1:8356/api/v1/state"), 400, ""},
+      {request("//attacker.example/api/v1/state", {bearer}), 400, ""},
       {request("/api/v1/state?token=" + kToken), 401, ""},  // only the push channel's way
       {upgrade, 0, "/api/v1/events"},
       {request("/api/v1/events?token=" + kToken, {"Upgrade: websocket"}), 400, ""},  // half made

@@ -17,17 +17,18 @@ struct RequestTarget {
   std::string path;   // decoded: "/api/v1/state"
   std::string query;  // as sent, without the "?"
 
-  // The decoded value of key in the query; nothing when absent or not
-  // decodable.
+  // The decoded value of key in the query; nothing when absent or when it
+  // holds what parseTarget refuses in a path.
   std::optional<std::string> queryValue(std::string_view key) const;
 };
 
-// Reads a target in origin form ("/path?query"). Percent escapes in the
-// path are decoded, so "/%61pi/v1/state" is "/api/v1/state" for every
-// check and the router alike. Refused (400): anything but origin form, a
-// malformed escape, an escape that decodes to "/", "\", a control or a
-// byte outside ASCII, a "." or ".." segment (before or after decoding),
-// and a fragment.
+// Reads a target in origin form ("/path?query") with QUrl in its strict
+// mode. Percent escapes in the path are decoded, so "/%61pi/v1/state" is
+// "/api/v1/state" for every check and the router alike. Refused (400):
+// anything but origin form ("//host/..." included), what QUrl finds
+// malformed (a bad escape among it), a path that holds "\", a control, a
+// character outside ASCII or an escaped "/" once decoded, a "." or ".."
+// segment (before or after decoding), and a fragment.
 std::variant<RequestTarget, Refusal> parseTarget(std::string_view target);
 
 }  // namespace velmo::remote
