@@ -18,4 +18,5 @@
   "ftdi:[DEVICE] or hidrelay:[SERIAL] (USB relay boards), serial:DEVICE (a serial\n"  \
   "relay board), gpio:CHIP:L1,...,L8 (GPIO lines; !L for a relay on low), or\n"       \
   "mqtt:[USER@]HOST[:PORT]/TOPIC[?on=ON&off=OFF] (smart relays, TOPIC with {line};\n" \
-  "mqtts: with TLS; USER's password in ~/.config/" VELMO_MQTT_PASSWORD_FILE ", mode 0600).\n"
+  "mqtts: with TLS; USER's password in ~/.config/velmo/" VELMO_MQTT_PASSWORD_FILE     \
+  ", mode 0600).\n"

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -15,6 +14,7 @@
 #include "ini/file_byte_source.h"
 #include "ini/profile_reader.h"
 #include "system/errno_text.h"
+#include "system/paths.h"
 
 namespace velmo::schedule {
 namespace {
@@ -252,11 +252,8 @@ std::variant<Schedule, std::string> readScheduleFile(const std::string& path) {
 }
 
 std::string defaultSchedulePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && config[0] == '/') return std::string(config) + "/velmo/schedule.ini";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] != '\0') return std::string(home) + "/.config/velmo/schedule.ini";
-  return "";
+  const std::string folder = userSettingsFolder();
+  return folder.empty() ? "" : folder + "/schedule.ini";
 }
 
 }  // namespace velmo::schedule

@@ -23,8 +23,8 @@ std::variant<Schedule, std::string> parseSchedule(std::string_view bytes,
 // also when it cannot be read or is over 1 MiB.
 std::variant<Schedule, std::string> readScheduleFile(const std::string& path);
 
-// $XDG_CONFIG_HOME/velmo/schedule.ini, or ~/.config/velmo/schedule.ini when
-// XDG_CONFIG_HOME is unset or not an absolute path; "" when neither is known.
+// schedule.ini in the user's settings folder (userSettingsFolder(),
+// system/paths.h); "" when there is none.
 std::string defaultSchedulePath();
 
 }  // namespace velmo::schedule

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "system/errno_text.h"
 #include "system/file_descriptor.h"
+#include "system/paths.h"
 #include "system/run_time_error.h"
 
 namespace velmo {
@@ -25,11 +25,7 @@ std::string makeIt(const std::string& path) {
 }  // namespace
 
 std::string mqttPasswordPath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  const std::string folder =
-      config && config[0] == '/' ? std::string(config) : std::string(home ? home : "") + "/.config";
-  return folder + "/" VELMO_MQTT_PASSWORD_FILE;
+  return userSettingsFolder() + "/" VELMO_MQTT_PASSWORD_FILE;
 }
 
 std::string readMqttPassword(const std::string& path) {

@@ -4,14 +4,13 @@
 #include <string>
 
 // The password file's place in the user's configuration folder.
-#define VELMO_MQTT_PASSWORD_FILE "velmo/mqtt-password"
+#define VELMO_MQTT_PASSWORD_FILE "mqtt-password"
 
 namespace velmo {
 
 // The file that holds the password of Velmo's MQTT connections, so that it
-// is never on a command line or in the environment:
-// $XDG_CONFIG_HOME/velmo/mqtt-password, or ~/.config/velmo/mqtt-password
-// when XDG_CONFIG_HOME is unset or not an absolute path.
+// is never on a command line or in the environment: mqtt-password in the
+// user's settings folder (userSettingsFolder(), system/paths.h).
 std::string mqttPasswordPath();
 
 // The password in the file at path: its first line, without the line end.

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "system/errno_text.h"
 #include "system/file_descriptor.h"
+#include "system/paths.h"
 
 namespace velmo::remote {
 namespace {
@@ -94,12 +94,10 @@ bool writeNewToken(const std::string& path) {
 }  // namespace
 
 std::string tokenFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && config[0] == '/') return std::string(config) + "/velmo";
-  const char* home = std::getenv("HOME");
-  if (!home || home[0] != '/')
+  const std::string folder = userSettingsFolder();
+  if (folder.empty())
     throw std::runtime_error("neither XDG_CONFIG_HOME nor HOME names a folder for the token");
-  return std::string(home) + "/.config/velmo";
+  return folder;
 }
 
 std::string tokenFile(const std::string& folder) {

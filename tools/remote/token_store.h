@@ -5,8 +5,9 @@
 
 namespace velmo::remote {
 
-// Where the remote keeps its token: $XDG_CONFIG_HOME/velmo, or
-// ~/.config/velmo when XDG_CONFIG_HOME is unset or not an absolute path.
+// Where the remote keeps its token: the user's settings folder
+// (userSettingsFolder(), system/paths.h). Throws std::runtime_error when
+// there is none.
 std::string tokenFolder();
 
 // The token's file in folder.
