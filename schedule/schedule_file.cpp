@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <initializer_list>
@@ -13,6 +12,7 @@
 
 #include "ini/file_byte_source.h"
 #include "ini/profile_reader.h"
+#include "system/ascii_case.h"
 #include "system/errno_text.h"
 #include "system/paths.h"
 
@@ -42,10 +42,7 @@ struct Problem : std::runtime_error {
 };
 
 bool sameName(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+  return asciiLowercase(a) == asciiLowercase(b);
 }
 
 // One section of the file, its values looked up by the settings reader.

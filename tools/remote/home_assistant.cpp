@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "http/exchange.h"
+#include "system/ascii_case.h"
 
 namespace velmo::remote {
 namespace {
@@ -44,12 +45,6 @@ std::string escaped(std::string_view text) {
   return out;
 }
 
-std::string lowercase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  return text;
-}
-
 std::string field(std::string_view name, std::string_view value) {
   return jsonString(name) + ":" + jsonString(value);
 }
@@ -82,7 +77,7 @@ std::string lineEntityName(unsigned line, const std::vector<std::string>& captio
 
 HomeAssistantDevice::HomeAssistantDevice(const DeviceIdentity& identity)
     : identity_(identity),
-      nodeId_("velmo_" + escaped(lowercase(identity.host) +
+      nodeId_("velmo_" + escaped(asciiLowercase(identity.host) +
                                  (identity.target.empty() ? "" : " " + identity.target))),
       base_("velmo/" + nodeId_) {}
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "system/ascii_case.h"
 #include "tools/remote/api_paths.h"
 
 namespace velmo::remote {
@@ -12,17 +13,10 @@ Refusal forbidden(std::string message) {
   return {403, std::move(message)};
 }
 
-std::string lowercase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return lower;
-}
-
 // A Host or an Origin's host, lowercase, with the port: HTTP's default 80
 // when it names none.
 std::string hostWithPort(std::string_view host) {
-  std::string text = lowercase(host);
+  std::string text = asciiLowercase(host);
   const std::size_t colon = text.rfind(':');
   if (colon == std::string::npos || text.back() == ']') text += ":80";
   return text;
@@ -45,7 +39,7 @@ std::optional<Refusal> checkBody(const http::Request& request) {
   if (!isCommand(request)) return std::nullopt;
   if (!request.field("content-length"))
     return Refusal{411, "a command needs a JSON body with Content-Length"};
-  const std::string type = lowercase(request.field("content-type").value_or(""));
+  const std::string type = asciiLowercase(request.field("content-type").value_or(""));
   if (type != "application/json" && !type.starts_with("application/json;"))
     return Refusal{415, "a command's body must be JSON (Content-Type: application/json)"};
   return std::nullopt;
@@ -90,7 +84,7 @@ std::optional<Refusal> RequestGate::checkSender(const http::Request& request) co
     return forbidden("Host " + host + " is not this remote's address");
   constexpr std::string_view kPageScheme = "http://";
   if (const auto origin = request.field("origin");
-      origin && (!lowercase(*origin).starts_with(kPageScheme) ||
+      origin && (!asciiLowercase(*origin).starts_with(kPageScheme) ||
                  hostWithPort(origin->substr(kPageScheme.size())) != host))
     return forbidden("requests from another site's pages are refused");
   if (const auto site = request.field("sec-fetch-site");
@@ -116,12 +110,13 @@ Refusal RequestGate::refuseWithoutToken(const http::Request& request, const Requ
 bool RequestGate::carriesToken(const http::Request& request, const RequestTarget& target) const {
   constexpr std::string_view kBearer = "bearer ";
   if (const auto authorization = request.field("authorization")) {
-    const std::string given = lowercase(*authorization);
+    const std::string given = asciiLowercase(*authorization);
     return given.starts_with(kBearer) &&
            sameSecret(std::string_view(given).substr(kBearer.size()), admission_.token);
   }
   const auto query = target.queryValue("token");
-  return query && target.path == kEventsPath && sameSecret(lowercase(*query), admission_.token);
+  return query && target.path == kEventsPath &&
+         sameSecret(asciiLowercase(*query), admission_.token);
 }
 
 }  // namespace velmo::remote

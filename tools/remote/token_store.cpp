@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "system/ascii_case.h"
 #include "system/errno_text.h"
 #include "system/file_descriptor.h"
 #include "system/paths.h"
@@ -68,9 +69,7 @@ std::string readToken(const std::string& path) {
                              " holds no token (32 hex digits): delete it, and a new "
                              "token is made");
   }
-  std::transform(token.begin(), token.end(), token.begin(),
-                 [](char c) { return c >= 'A' && c <= 'F' ? static_cast<char>(c + 32) : c; });
-  return token;
+  return asciiLowercase(token);
 }
 
 // Writes a new token; false when another process made the file first.
