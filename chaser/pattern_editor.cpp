@@ -16,13 +16,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "port/port_lines.h"
 #include "qt/step_thread.h"
 #include "system/safe_file.h"
 
 namespace velmo::chaser {
 namespace {
 
-constexpr int kLines = 8;
+constexpr int kLines = static_cast<int>(port::kLineCount);
 constexpr int kTimeRow = kLines;  // beneath the lines
 constexpr int kNewStepTime = 100;
 const QColor kLit{255, 200, 0};

@@ -3,13 +3,15 @@
 
 #include <string>
 
+#include "port/port_lines.h"
+
 namespace velmo::switchpanel {
 
 // The sixteen buttons of the panel, Command1 ... Command16, come in eight
 // pairs, one per output line: the odd-numbered button of a pair switches its
 // line on (top row), the even-numbered one switches it off (bottom row).
 inline constexpr int kButtonCount = 16;
-inline constexpr int kLineCount = 8;
+inline constexpr int kLineCount = static_cast<int>(port::kLineCount);
 
 // Output line 1..8 of button 1..16.
 constexpr int lineOfButton(int button) {

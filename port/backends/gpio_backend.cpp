@@ -2,12 +2,11 @@
 // The backend table's row of Linux GPIO lines, "gpio:CHIP:L1,...,L8",
 // driven through libvelmoport-gpio.so (port/backends/gpio/).
 #include "port/backends/module_lines.h"
+#include "port/port_lines.h"
 #include "port/port_setting.h"
 
 namespace velmo::port {
 namespace {
-
-constexpr std::size_t kMostLines = 8;
 
 constexpr LinesModule kGpioModule{
     "libvelmoport-gpio.so",
@@ -33,7 +32,7 @@ std::optional<PortSetting> parseGpio(std::optional<std::string_view> argument,
   for (std::size_t comma = 0; comma != std::string_view::npos;) {
     comma = lines.find(',');
     const auto line = parseLine(lines.substr(0, comma));
-    if (!line || setting.lines.size() == kMostLines) return std::nullopt;
+    if (!line || setting.lines.size() == kLineCount) return std::nullopt;
     setting.lines.push_back(*line);
     lines.remove_prefix(comma == std::string_view::npos ? lines.size() : comma + 1);
   }

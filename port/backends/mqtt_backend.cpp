@@ -5,13 +5,13 @@
 #include <charconv>
 
 #include "port/backends/module_lines.h"
+#include "port/port_lines.h"
 #include "port/port_setting.h"
 #include "system/mqtt_password.h"
 
 namespace velmo::port {
 namespace {
 
-constexpr unsigned kLines = 8;
 constexpr unsigned kPlainPort = 1883;
 constexpr unsigned kTlsPort = 8883;
 
@@ -164,7 +164,7 @@ std::unique_ptr<DataRegister> makeMqtt(const PortSetting& setting) {
   const auto& mqtt = std::get<MqttSetting>(setting);
   std::vector<std::string> fields{
       mqtt.tls ? "1" : "0", mqtt.host, std::to_string(mqtt.port), mqtt.user, mqtt.on, mqtt.off};
-  for (unsigned line = 1; line <= kLines; ++line) {
+  for (unsigned line = 1; line <= kLineCount; ++line) {
     fields.push_back(replaced(replaced(mqtt.topic, "{line}", std::to_string(line)), "{index}",
                               std::to_string(line - 1)));
   }

@@ -15,6 +15,7 @@
 
 #include "port/backends/following_register.h"
 #include "port/backends/serial_frame.h"
+#include "port/port_lines.h"
 #include "port/port_notices.h"
 #include "port/port_setting.h"
 #include "system/errno_text.h"
@@ -25,7 +26,6 @@ namespace {
 
 // How long a port may take to accept a write.
 constexpr std::chrono::milliseconds kWriteTime{2000};
-constexpr unsigned kRelays = 8;
 
 // The serial ports of this machine that relay boards show up as, the
 // stable names first.
@@ -151,7 +151,7 @@ void SerialLines::write(std::uint8_t value) {
   if (!port_) open();
   const unsigned changed = relays_ ? value ^ *relays_ : 0xFF;
   std::vector<std::uint8_t> frames;
-  for (unsigned relay = 1; relay <= kRelays; ++relay) {
+  for (unsigned relay = 1; relay <= kLineCount; ++relay) {
     const unsigned bit = 1u << (relay - 1);
     if ((changed & bit) == 0) continue;
     const SerialFrame frame = serialFrame(relay, (value & bit) != 0);

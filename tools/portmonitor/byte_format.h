@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "port/port_lines.h"
+
 namespace velmo::portmonitor {
 
 // Number of data lines; line 1 is bit 0 (value 1), line 8 is bit 7 (128).
-inline constexpr int kLineCount = 8;
+inline constexpr int kLineCount = static_cast<int>(port::kLineCount);
 
 // Whether line (1..8) is high in byte.
 bool lineIsOn(std::uint8_t byte, int line);

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 
+#include "port/port_lines.h"
 #include "port/port_view.h"
 #include "tools/portmonitor/lamp.h"
 
@@ -35,7 +36,7 @@ class MonitorWindow final : public QWidget {
 
   port::RegisterWatcher& watcher_;
   QSocketNotifier notifier_;
-  std::array<Lamp*, 8> lamps_{};
+  std::array<Lamp*, port::kLineCount> lamps_{};
   QLabel* decimal_;
   QLabel* hex_;
   QLabel* binary_;

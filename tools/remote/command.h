@@ -7,11 +7,12 @@
 #include <string_view>
 #include <variant>
 
+#include "port/port_lines.h"
 #include "tools/remote/refusal.h"
 
 namespace velmo::remote {
 
-inline constexpr unsigned kLineCount = 8;
+using port::kLineCount;
 
 // The chaser's patterns as its buttons name them: pattern N is [N], and 0
 // stops.

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <optional>
 
+#include "port/port_lines.h"
+
 namespace velmo::cli {
 namespace {
 
@@ -48,7 +50,7 @@ constexpr std::string_view kFileWord = "[FILE]";
 constexpr Placeholder kPlaceholders[] = {
     {"PATTERN", "PATTERN must be 1 to 99", numberIn<1, 99>},
     {"SPEED", "SPEED must be 0.25 to 4", speedIn},
-    {"LINE", "LINE must be 1 to 8", numberIn<1, 8>},
+    {"LINE", "LINE must be 1 to 8", numberIn<1, port::kLineCount>},
     {"STATE", "STATE must be on or off", onOrOff},
 };
 

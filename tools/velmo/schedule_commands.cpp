@@ -5,6 +5,7 @@
 #include <chrono>
 #include <variant>
 
+#include "port/port_lines.h"
 #include "schedule/calendar.h"
 #include "schedule/schedule_file.h"
 #include "tools/velmo/run_command.h"
@@ -13,7 +14,7 @@
 namespace velmo::cli {
 namespace {
 
-constexpr unsigned kLineCount = 8;
+using port::kLineCount;
 
 // The programs driven by the velmo command's own calls, so a show gives the
 // port exactly what `velmo chaser start N`, `velmo chaser stop` and

@@ -11,6 +11,7 @@
 
 #include "port/backends/lines_module_entries.h"
 #include "port/backends/udev_rule.h"
+#include "port/port_lines.h"
 
 namespace velmo::port {
 namespace {
@@ -18,7 +19,6 @@ namespace {
 constexpr unsigned short kVendor = 0x16c0;
 constexpr unsigned short kProduct = 0x05df;
 constexpr std::wstring_view kProductPrefix = L"USBRelay";
-constexpr unsigned kLines = 8;
 // The report: no report number (0), then eight bytes. Commands: 0xFF
 // switches a relay on, 0xFD off; the board's report holds its serial in
 // bytes 1 to 5 and the relays' state (bit N-1 for relay N) in byte 8.
@@ -60,7 +60,7 @@ std::vector<Board> listBoards() {
     if (!product.starts_with(kProductPrefix) || product.size() != kProductPrefix.size() + 1)
       continue;
     const unsigned relays = static_cast<unsigned>(product.back() - L'0');
-    if (relays < 1 || relays > kLines) continue;
+    if (relays < 1 || relays > kLineCount) continue;
     Board board{info->path, relays, "", access(info->path, R_OK | W_OK) == 0};
     if (hid_device* device = board.permitted ? hid_open_path(info->path) : nullptr) {
       if (const auto report = readReport(device)) board.serial = serialOf(*report);
@@ -131,7 +131,7 @@ void HidRelayBoard::open() {
   }
   relayCount_ = chosen->relays;
   relays_ = (*report)[kStateByte];
-  if (relayCount_ < kLines && !told_) {
+  if (relayCount_ < kLineCount && !told_) {
     remark_ = "Relay board\nThe board USBRelay" + std::to_string(relayCount_) + " (" +
               (chosen->serial.empty() ? chosen->path : "serial " + chosen->serial) +
               ") has relays for lines 1 to " + std::to_string(relayCount_) + " only; lines " +

@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "port/port_lines.h"
+
 namespace velmo::port {
-namespace {
-
-constexpr unsigned kLines = 8;
-
-}  // namespace
+namespace {}  // namespace
 
 OlaSender::OlaSender(std::uint32_t universe, unsigned firstChannel, unsigned rpcPort)
     : universe_(universe), firstChannel_(firstChannel), rpcPort_(rpcPort) {}
@@ -41,10 +39,10 @@ void OlaSender::withConnection(Use use) {
 
 ola::DmxBuffer OlaSender::frameFor(std::uint8_t lines, const ola::DmxBuffer& others) const {
   const unsigned first = firstChannel_ - 1;  // DmxBuffer counts from 0
-  std::vector<std::uint8_t> channels(std::max(others.Size(), first + kLines), 0);
+  std::vector<std::uint8_t> channels(std::max(others.Size(), first + kLineCount), 0);
   unsigned length = others.Size();
   others.Get(channels.data(), &length);
-  for (unsigned line = 0; line < kLines; ++line) {
+  for (unsigned line = 0; line < kLineCount; ++line) {
     channels[first + line] = (lines >> line) & 1 ? 255 : 0;
   }
   ola::DmxBuffer frame;
