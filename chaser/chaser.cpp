@@ -139,7 +139,7 @@ bool Chaser::hasPattern(int number) const {
 std::vector<Chaser::PatternEntry> Chaser::patterns() const {
   std::vector<PatternEntry> entries;
   for (int number = 1; number <= kPatternCount; ++number) {
-    entries.push_back({number, kPatternNames[static_cast<std::size_t>(number - 1)]});
+    entries.push_back({number, dbus::kChaserButtons[static_cast<std::size_t>(number)]});
   }
   for (const UserPattern& pattern : userPatterns_)
     entries.push_back({pattern.number, pattern.name});

@@ -10,6 +10,7 @@
 
 #include "chaser/tap_tempo.h"
 #include "chaser/user_pattern.h"
+#include "dbus/chaser_facts.h"
 #include "ini/settings.h"
 #include "port_client/port.h"
 #include "timers/timer_scheduler.h"
@@ -59,10 +60,7 @@ class Chaser {
   static constexpr std::array<void (Chaser::*)(), 4> kClickOfPattern = {
       &Chaser::Command4_Click, &Chaser::Command1_Click, &Chaser::Command2_Click,
       &Chaser::Command3_Click};
-  static constexpr int kPatternCount = 3;
-  // The captions of the built-in patterns 1 to 3.
-  static constexpr std::array<const char*, kPatternCount> kPatternNames = {"Løpelys 1", "Løpelys 2",
-                                                                           "Løpelys 3"};
+  static constexpr int kPatternCount = static_cast<int>(dbus::kChaserButtons.size()) - 1;
 
   // The user's patterns, in number order, as the settings give them. A
   // running user pattern that is changed goes on with its new steps from the
@@ -94,8 +92,8 @@ class Chaser {
   // The speed factor: every step time is divided by it, from the next step
   // on (see TimerScheduler::setRate). Throws std::invalid_argument outside
   // kMinSpeed ... kMaxSpeed.
-  static constexpr double kMinSpeed = 0.25;
-  static constexpr double kMaxSpeed = 4;
+  static constexpr double kMinSpeed = dbus::kMinSpeed;
+  static constexpr double kMaxSpeed = dbus::kMaxSpeed;
   void setSpeed(double speed);
   double speed() const { return speed_; }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <tuple>
 
+#include "dbus/chaser_facts.h"
 #include "qt/fitted_caption.h"
 #include "qt/program_life.h"
 #include "qt/step_thread.h"
@@ -33,10 +34,10 @@ constexpr int kButtonWidth = 975;
 constexpr int kButtonHeight = 375;
 constexpr int kButtonPitch = 1080;
 const std::array<ButtonDesign, 4> kButtons{{
-    {"Command1", Chaser::kPatternNames[0], 120, &Chaser::Command1_Click},
-    {"Command2", Chaser::kPatternNames[1], 1200, &Chaser::Command2_Click},
-    {"Command3", Chaser::kPatternNames[2], 2280, &Chaser::Command3_Click},
-    {"Command4", "Deaktiver", 3360, &Chaser::Command4_Click},
+    {"Command1", dbus::kChaserButtons[1], 120, &Chaser::Command1_Click},
+    {"Command2", dbus::kChaserButtons[2], 1200, &Chaser::Command2_Click},
+    {"Command3", dbus::kChaserButtons[3], 2280, &Chaser::Command3_Click},
+    {"Command4", dbus::kChaserButtons[0], 3360, &Chaser::Command4_Click},
 }};
 // The rows of user patterns, as many buttons to a row as the row above.
 constexpr int kRowPitch = 480;

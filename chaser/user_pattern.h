@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "dbus/chaser_facts.h"
+
 namespace velmo::chaser {
 
 // A pattern of the user's own, from a section "pattern<number>" of the
@@ -15,7 +17,7 @@ namespace velmo::chaser {
 // the last step in every later cycle).
 struct UserPattern {
   static constexpr int kFirstNumber = 4;  // after the three built in
-  static constexpr int kLastNumber = 99;
+  static constexpr int kLastNumber = static_cast<int>(dbus::kLastPatternNumber);
   static constexpr int kMaxSteps = 1000;
   static constexpr int kMaxStepTime = 65535;  // ms; the shortest is 1
   // Longest steps or time value, in characters: kMaxSteps of "0xFF, ".

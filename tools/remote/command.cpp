@@ -51,7 +51,7 @@ CommandOrRefusal chaserIn(const QJsonObject& object) {
   }
   const QJsonValue value = object.value("pattern");
   const auto pattern =
-      value.isDouble() ? wholeNumber(value.toDouble(), 0, kLastPattern) : std::nullopt;
+      value.isDouble() ? wholeNumber(value.toDouble(), 0, kLastPatternNumber) : std::nullopt;
   if (!pattern)
     return badValue("\"pattern\" must be 0 (stop) or the number of a pattern (start it)");
   return ChaserCommand{*pattern};
@@ -99,7 +99,8 @@ std::optional<Command> oscCommand(std::string_view address, std::optional<double
   if (!value) return std::nullopt;
   if (address == kOscSpeed) return SpeedCommand{*value};
   if (address == kOscChaser) {
-    if (const auto pattern = wholeNumber(*value, 0, kLastPattern)) return ChaserCommand{*pattern};
+    if (const auto pattern = wholeNumber(*value, 0, kLastPatternNumber))
+      return ChaserCommand{*pattern};
     return std::nullopt;
   }
   if (!address.starts_with(kOscLinePrefix)) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <variant>
 
+#include "dbus/chaser_facts.h"
 #include "port/port_lines.h"
 #include "tools/remote/refusal.h"
 
@@ -14,13 +15,8 @@ namespace velmo::remote {
 
 using port::kLineCount;
 
-// The chaser's patterns as its buttons name them: pattern N is [N], and 0
-// stops.
-inline constexpr std::array<std::string_view, 4> kBuiltInPatterns = {"Deaktiver", "Løpelys 1",
-                                                                     "Løpelys 2", "Løpelys 3"};
-
-// The numbers a pattern may have: the built-in three and the user's own.
-inline constexpr unsigned kLastPattern = 99;
+using dbus::kChaserButtons;
+using dbus::kLastPatternNumber;
 
 // Starts chaser pattern N (one the chaser has: it refuses the others), or
 // stops it (0): what a click on its button or "Deaktiver" does.

@@ -64,12 +64,12 @@ QHostAddress localToOpen(const QHostAddress& listen) {
 // "Deaktiver", then every pattern the chaser tells (its three and the
 // user's), or its three while it has told none.
 std::vector<PatternOption> chaserPatterns(const BusPrograms::Program& chaser) {
-  std::vector<PatternOption> options{{0, std::string(kBuiltInPatterns[0])}};
+  std::vector<PatternOption> options{{0, std::string(kChaserButtons[0])}};
   for (const dbus::PatternEntry& entry : chaser.properties.as<dbus::ChaserAdaptor>().patterns())
     options.push_back({entry.number, entry.name.toStdString()});
   if (options.size() > 1) return options;
-  for (unsigned pattern = 1; pattern < kBuiltInPatterns.size(); ++pattern)
-    options.push_back({pattern, std::string(kBuiltInPatterns[pattern])});
+  for (unsigned pattern = 1; pattern < kChaserButtons.size(); ++pattern)
+    options.push_back({pattern, std::string(kChaserButtons[pattern])});
   return options;
 }
 

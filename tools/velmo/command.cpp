@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "dbus/chaser_facts.h"
 #include "port/port_lines.h"
 
 namespace velmo::cli {
@@ -34,7 +35,7 @@ std::optional<unsigned> speedIn(std::string_view word) {
   const auto [end, error] =
       std::from_chars(word.data(), word.data() + word.size(), speed, std::chars_format::fixed);
   if (word.empty() || error != std::errc() || end != word.data() + word.size()) return std::nullopt;
-  if (!(speed >= 0.25 && speed <= 4)) return std::nullopt;
+  if (!(speed >= dbus::kMinSpeed && speed <= dbus::kMaxSpeed)) return std::nullopt;
   return static_cast<unsigned>(std::lround(speed * kSpeedUnit));
 }
 
@@ -48,7 +49,7 @@ std::optional<unsigned> onOrOff(std::string_view word) {
 constexpr std::string_view kFileWord = "[FILE]";
 
 constexpr Placeholder kPlaceholders[] = {
-    {"PATTERN", "PATTERN must be 1 to 99", numberIn<1, 99>},
+    {"PATTERN", "PATTERN must be 1 to 99", numberIn<1, dbus::kLastPatternNumber>},
     {"SPEED", "SPEED must be 0.25 to 4", speedIn},
     {"LINE", "LINE must be 1 to 8", numberIn<1, port::kLineCount>},
     {"STATE", "STATE must be on or off", onOrOff},
