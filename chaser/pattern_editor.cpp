@@ -48,33 +48,46 @@ PatternEditor::PatternEditor(Chaser& chaser, PatternPlaces places, QWidget* pare
 
 void PatternEditor::buildLayout() {
   auto* layout = new QVBoxLayout(this);
-  auto* top = new QHBoxLayout;
+  layout->addLayout(chooserRow());
+  layout->addLayout(nameRow());
+  layout->addWidget(makeGrid(), 1);
+  layout->addLayout(stepsRow());
+  layout->addLayout(bottomRow());
+  resize(640, 420);
+}
+
+QLayout* PatternEditor::chooserRow() {
+  auto* row = new QHBoxLayout;
   chooser_ = new QComboBox(this);
   chooser_->setObjectName("Chooser");
-  top->addWidget(chooser_, 1);
-  connect(button("Nytt mønster", this, top), &QPushButton::clicked, this, [this] { addPattern(); });
-  connect(button("Slett mønster", this, top), &QPushButton::clicked, this,
+  row->addWidget(chooser_, 1);
+  connect(button("Nytt mønster", this, row), &QPushButton::clicked, this, [this] { addPattern(); });
+  connect(button("Slett mønster", this, row), &QPushButton::clicked, this,
           [this] { removePattern(); });
-  layout->addLayout(top);
   connect(chooser_, &QComboBox::currentIndexChanged, this, [this](int index) {
     currentIndex_ = index;
     showCurrent();
     if (preview_->isChecked()) preview();
   });
+  return row;
+}
 
-  auto* nameRow = new QHBoxLayout;
-  nameRow->addWidget(new QLabel("Navn:", this));
+QLayout* PatternEditor::nameRow() {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Navn:", this));
   name_ = new QLineEdit(this);
   name_->setObjectName("Name");
-  nameRow->addWidget(name_, 1);
-  layout->addLayout(nameRow);
+  row->addWidget(name_, 1);
   connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (!current()) return;
     current()->name = text.trimmed().toStdString();
     chooser_->setItemText(currentIndex_, QString::number(current()->number) + ": " + text);
     changed();
   });
+  return row;
+}
 
+QWidget* PatternEditor::makeGrid() {
   grid_ = new QTableWidget(kLines + 1, 0, this);
   grid_->setObjectName("Grid");
   QStringList rows;
@@ -84,34 +97,38 @@ void PatternEditor::buildLayout() {
   grid_->setSelectionMode(QAbstractItemView::NoSelection);  // a cell shows lit or dark
   grid_->horizontalHeader()->setDefaultSectionSize(56);
   connect(grid_, &QTableWidget::cellClicked, this, [this](int r, int c) { toggleCell(r, c); });
-  layout->addWidget(grid_, 1);
+  return grid_;
+}
 
-  auto* steps = new QHBoxLayout;
-  QPushButton* add = button("Nytt steg", this, steps);
-  add->setToolTip("A dark step after the step last clicked, or at the end");
+QLayout* PatternEditor::stepsRow() {
+  auto* row = new QHBoxLayout;
+  QPushButton* add = button("Nytt steg", this, row);
+  add->setToolTip("Et mørkt steg etter steget sist klikket, eller til slutt");
   connect(add, &QPushButton::clicked, this, [this] { addStep(); });
-  QPushButton* remove = button("Fjern steg", this, steps);
-  remove->setToolTip("Removes the step last clicked, or the last one");
+  QPushButton* remove = button("Fjern steg", this, row);
+  remove->setToolTip("Fjerner steget sist klikket, eller det siste");
   connect(remove, &QPushButton::clicked, this, [this] { removeStep(); });
-  steps->addStretch();
-  steps->addWidget(new QLabel("Tid for alle steg:", this));
+  row->addStretch();
+  row->addWidget(new QLabel("Tid for alle steg:", this));
   allTimes_ = new QSpinBox(this);
   allTimes_->setRange(1, UserPattern::kMaxStepTime);
   allTimes_->setSuffix(" ms");
   allTimes_->setValue(kNewStepTime);
-  steps->addWidget(allTimes_);
-  connect(button("Sett", this, steps), &QPushButton::clicked, this, [this] {
+  row->addWidget(allTimes_);
+  connect(button("Sett", this, row), &QPushButton::clicked, this, [this] {
     if (!current()) return;
     std::fill(current()->times.begin(), current()->times.end(), allTimes_->value());
     showCurrent();
     changed();
   });
-  layout->addLayout(steps);
+  return row;
+}
 
-  auto* bottom = new QHBoxLayout;
+QLayout* PatternEditor::bottomRow() {
+  auto* row = new QHBoxLayout;
   preview_ = new QCheckBox("Forhåndsvis", this);
   preview_->setObjectName("Preview");
-  bottom->addWidget(preview_);
+  row->addWidget(preview_);
   connect(preview_, &QCheckBox::toggled, this, [this](bool on) {
     if (on) return preview();
     qt::runStepWork([this] { chaser_.Command4_Click(); });
@@ -119,13 +136,12 @@ void PatternEditor::buildLayout() {
   status_ = new QLabel(this);
   status_->setObjectName("Status");
   status_->setWordWrap(true);
-  bottom->addWidget(status_, 1);
-  QPushButton* saveButton = button("Lagre", this, bottom);
+  row->addWidget(status_, 1);
+  QPushButton* saveButton = button("Lagre", this, row);
   saveButton->setObjectName("Save");
   connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
-  connect(button("Lukk", this, bottom), &QPushButton::clicked, this, [this] { close(); });
-  layout->addLayout(bottom);
-  resize(640, 420);
+  connect(button("Lukk", this, row), &QPushButton::clicked, this, [this] { close(); });
+  return row;
 }
 
 void PatternEditor::readFile() {

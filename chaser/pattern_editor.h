@@ -32,7 +32,13 @@ class PatternEditor : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The window's rows, top to bottom; each makes the widgets it holds.
   void buildLayout();
+  QLayout* chooserRow();
+  QLayout* nameRow();
+  QWidget* makeGrid();
+  QLayout* stepsRow();
+  QLayout* bottomRow();
   void readFile();
   void showPatterns();
   void showCurrent();
