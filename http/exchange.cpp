@@ -5,23 +5,9 @@
 #include <cstdio>
 
 namespace velmo::http {
+namespace {
 
-std::optional<std::string_view> Request::field(std::string_view name) const {
-  const auto found = std::find_if(fields.begin(), fields.end(),
-                                  [&](const Field& each) { return each.name == name; });
-  if (found == fields.end()) return std::nullopt;
-  return found->value;
-}
-
-std::size_t Request::count(std::string_view name) const {
-  return static_cast<std::size_t>(std::count_if(
-      fields.begin(), fields.end(), [&](const Field& each) { return each.name == name; }));
-}
-
-std::string errorJson(std::string_view message) {
-  return "{\"error\":" + jsonString(message) + "}";
-}
-
+// text (UTF-8) as a JSON string, quoted and escaped.
 std::string jsonString(std::string_view text) {
   std::string json = "\"";
   for (const char c : text) {
@@ -37,6 +23,24 @@ std::string jsonString(std::string_view text) {
     }
   }
   return json + "\"";
+}
+
+}  // namespace
+
+std::optional<std::string_view> Request::field(std::string_view name) const {
+  const auto found = std::find_if(fields.begin(), fields.end(),
+                                  [&](const Field& each) { return each.name == name; });
+  if (found == fields.end()) return std::nullopt;
+  return found->value;
+}
+
+std::size_t Request::count(std::string_view name) const {
+  return static_cast<std::size_t>(std::count_if(
+      fields.begin(), fields.end(), [&](const Field& each) { return each.name == name; }));
+}
+
+std::string errorJson(std::string_view message) {
+  return "{\"error\":" + jsonString(message) + "}";
 }
 
 }  // namespace velmo::http

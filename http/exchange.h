@@ -59,11 +59,9 @@ class Service {
   virtual void pushClosed(PushClient client) = 0;
 };
 
-// {"error": message} as JSON text: the body of every refusal.
+// {"error": message} as JSON text: the body of the server's own refusals
+// (a head or body over its limit, a request that does not read as HTTP).
 std::string errorJson(std::string_view message);
-
-// text (UTF-8) as a JSON string, quoted and escaped.
-std::string jsonString(std::string_view text);
 
 // The server's side of the push channel, callable from any thread.
 class PushOutbox {

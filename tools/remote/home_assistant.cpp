@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/remote/home_assistant.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 
-#include "http/exchange.h"
 #include "system/ascii_case.h"
 
 namespace velmo::remote {
 namespace {
-
-using http::jsonString;
 
 constexpr std::string_view kActivate = "aktiver";
 constexpr std::string_view kOn = "ON";
@@ -24,8 +24,7 @@ constexpr std::string_view kChaser = "chaser";
 constexpr std::string_view kPanel = "switchpanel";
 
 bool isActivate(std::string_view word) {
-  return std::equal(word.begin(), word.end(), kActivate.begin(), kActivate.end(),
-                    [](char a, char b) { return (a | 0x20) == b; });
+  return asciiLowercase(word) == kActivate;
 }
 
 // Every byte but a-z, A-Z, 0-9 and "-" as "_" and two hex digits.
@@ -45,8 +44,12 @@ std::string escaped(std::string_view text) {
   return out;
 }
 
-std::string field(std::string_view name, std::string_view value) {
-  return jsonString(name) + ":" + jsonString(value);
+QString text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string compact(const QJsonObject& object) {
+  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
 // The option of the running pattern; the first ("Deaktiver") for one the
@@ -95,33 +98,43 @@ std::string HomeAssistantDevice::lineTopic(unsigned line, std::string_view end) 
 
 // The fields every entity has: its name and ids, its availability (the
 // remote's and its program's) and the device.
-std::string HomeAssistantDevice::common(std::string_view name, std::string_view object,
+QJsonObject HomeAssistantDevice::common(std::string_view name, std::string_view object,
                                         std::string_view program) const {
-  const std::string id = nodeId_ + "_" + std::string(object);
-  const std::string device =
-      "Velmo " + identity_.host + (identity_.target.empty() ? "" : " " + identity_.target);
-  return field("name", name) + "," + field("unique_id", id) + ",\"availability\":[{" +
-         field("topic", base_ + "/availability") + "},{" +
-         field("topic", base_ + "/" + std::string(program) + "/availability") + "}]," +
-         field("availability_mode", "all") + ",\"qos\":1,\"device\":{\"identifiers\":[" +
-         jsonString(nodeId_) + "]," + field("name", device) + "," + field("manufacturer", "Velmo") +
-         "," + field("model", "velmo-remote") + "," + field("sw_version", identity_.version) + "}";
+  const QJsonObject device{{"identifiers", QJsonArray{text(nodeId_)}},
+                           {"name", text("Velmo " + identity_.host +
+                                         (identity_.target.empty() ? "" : " " + identity_.target))},
+                           {"manufacturer", "Velmo"},
+                           {"model", "velmo-remote"},
+                           {"sw_version", text(identity_.version)}};
+  const QJsonArray availability{
+      QJsonObject{{"topic", text(base_ + "/availability")}},
+      QJsonObject{{"topic", text(base_ + "/" + std::string(program) + "/availability")}}};
+  return {{"name", text(name)},
+          {"unique_id", text(nodeId_ + "_" + std::string(object))},
+          {"availability", availability},
+          {"availability_mode", "all"},
+          {"qos", 1},
+          {"device", device}};
 }
 
 std::string HomeAssistantDevice::switchConfig(unsigned line, const RemoteState& view) const {
-  return "{" + common(lineEntityName(line, view.captions), "line" + std::to_string(line), kPanel) +
-         "," + field("command_topic", lineTopic(line, kSet)) + "," +
-         field("state_topic", lineTopic(line, "/state")) + "," + field("payload_on", kOn) + "," +
-         field("payload_off", kOff) + "}";
+  QJsonObject config =
+      common(lineEntityName(line, view.captions), "line" + std::to_string(line), kPanel);
+  config["command_topic"] = text(lineTopic(line, kSet));
+  config["state_topic"] = text(lineTopic(line, "/state"));
+  config["payload_on"] = text(kOn);
+  config["payload_off"] = text(kOff);
+  return compact(config);
 }
 
 std::string HomeAssistantDevice::selectConfig(const RemoteState& view) const {
-  std::string options;
-  for (const PatternOption& option : view.patterns)
-    options += (options.empty() ? "" : ",") + jsonString(option.name);
-  return "{" + common("Chaser", kChaser, kChaser) + "," +
-         field("command_topic", base_ + "/chaser/set") + "," +
-         field("state_topic", base_ + "/chaser/state") + ",\"options\":[" + options + "]}";
+  QJsonArray options;
+  for (const PatternOption& option : view.patterns) options.append(text(option.name));
+  QJsonObject config = common("Chaser", kChaser, kChaser);
+  config["command_topic"] = text(base_ + "/chaser/set");
+  config["state_topic"] = text(base_ + "/chaser/state");
+  config["options"] = options;
+  return compact(config);
 }
 
 MqttMessage HomeAssistantDevice::lineState(unsigned line, const RemoteState& view) const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QJsonObject>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -84,7 +85,7 @@ class HomeAssistantDevice {
   std::vector<MqttMessage> everything(const RemoteState& view) const;
   std::string switchConfig(unsigned line, const RemoteState& view) const;
   std::string selectConfig(const RemoteState& view) const;
-  std::string common(std::string_view name, std::string_view object,
+  QJsonObject common(std::string_view name, std::string_view object,
                      std::string_view program) const;
   std::string lineTopic(unsigned line, std::string_view end) const;
   MqttMessage lineState(unsigned line, const RemoteState& view) const;

@@ -40,8 +40,8 @@ http::Response json(const QJsonObject& object) {
 }
 
 http::Response error(const Refusal& refusal) {
-  http::Response response =
-      reply(refusal.status, "application/json", http::errorJson(refusal.message));
+  http::Response response = reply(refusal.status, "application/json",
+                                  compact({{"error", QString::fromStdString(refusal.message)}}));
   if (refusal.status == 401) response.fields.push_back({"WWW-Authenticate", "Bearer"});
   return response;
 }
