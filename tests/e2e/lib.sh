@@ -11,7 +11,23 @@ fail() {
     echo "--- port trace:" >&2
     cat "$WORK/trace" >&2
   fi
+  _tell_programs >&2
   exit 1
+}
+
+# What a failure needs besides the trace: which programs still run, what
+# they said, and where the windows are.
+_tell_programs() {
+  local pid out
+  for pid in ${E2E_PIDS:-}; do
+    kill -0 "$pid" 2>/dev/null && echo "--- $pid runs" || echo "--- $pid has ended"
+  done
+  for out in "${WORK:-/nonexistent}"/*.out; do
+    [[ -s "$out" ]] && { echo "--- $(basename "$out"):"; tail -n 20 "$out"; }
+  done
+  [[ -n "${DISPLAY:-}" ]] && command -v xdotool >/dev/null &&
+    xdotool search --onlyvisible --name . getwindowgeometry %@ 2>/dev/null
+  return 0
 }
 
 _e2e_cleanup() {
