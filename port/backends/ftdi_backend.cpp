@@ -10,12 +10,8 @@
 namespace velmo::port {
 namespace {
 
-constexpr LinesModule kFtdiModule{
-    "libvelmoport-ftdi.so",
-    {.name = "FTDI module",
-     .ifMissing = VELMO_RELAY_MODULE_MISSING("libftdi", "libftdi1-dev"),
-     .ifUnusable = "Replace it with the libvelmoport-ftdi.so of this version of Velmo.",
-     .ifNeedsLibrary = "Install libftdi (sudo apt-get install libftdi1-2)."}};
+constexpr LinesModule kFtdiModule = VELMO_RELAY_MODULE("libvelmoport-ftdi.so", "FTDI module",
+                                                       "libftdi", "libftdi1-dev", "libftdi1-2");
 
 // A number as libftdi reads one: decimal, or hexadecimal after 0x.
 bool isNumber(std::string_view text) {

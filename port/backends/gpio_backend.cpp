@@ -8,12 +8,8 @@
 namespace velmo::port {
 namespace {
 
-constexpr LinesModule kGpioModule{
-    "libvelmoport-gpio.so",
-    {.name = "GPIO module",
-     .ifMissing = VELMO_RELAY_MODULE_MISSING("libgpiod", "libgpiod-dev"),
-     .ifUnusable = "Replace it with the libvelmoport-gpio.so of this version of Velmo.",
-     .ifNeedsLibrary = "Install libgpiod (sudo apt-get install libgpiod2)."}};
+constexpr LinesModule kGpioModule = VELMO_RELAY_MODULE("libvelmoport-gpio.so", "GPIO module",
+                                                       "libgpiod", "libgpiod-dev", "libgpiod2");
 
 // "!17" or "GPIO17", or nothing for an empty one.
 std::optional<GpioLine> parseLine(std::string_view text) {

@@ -7,12 +7,8 @@
 namespace velmo::port {
 namespace {
 
-constexpr LinesModule kHidRelayModule{
-    "libvelmoport-hidrelay.so",
-    {.name = "HID relay module",
-     .ifMissing = VELMO_RELAY_MODULE_MISSING("hidapi", "libhidapi-dev"),
-     .ifUnusable = "Replace it with the libvelmoport-hidrelay.so of this version of Velmo.",
-     .ifNeedsLibrary = "Install hidapi (sudo apt-get install libhidapi-hidraw0)."}};
+constexpr LinesModule kHidRelayModule = VELMO_RELAY_MODULE(
+    "libvelmoport-hidrelay.so", "HID relay module", "hidapi", "libhidapi-dev", "libhidapi-hidraw0");
 
 std::optional<PortSetting> parseHidRelay(std::optional<std::string_view> serial,
                                          const PortEnvironment& environment) {

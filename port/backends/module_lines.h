@@ -18,20 +18,28 @@ namespace velmo::port {
 
 struct LinesModuleEntries;
 
-// What to do when the relay module of a library (its development package
-// devPackage) is missing: an installed Velmo has it from the package
-// velmo-relays.
-#define VELMO_RELAY_MODULE_MISSING(library, devPackage)                                           \
-  "For Velmo installed from its package, install the package velmo-relays of the same version; "  \
-  "for your own build, install " library "'s development files (sudo apt-get install " devPackage \
-  ") and build again."
-
 // A lines module (see lines_module.h) and what to do when it cannot be
 // loaded.
 struct LinesModule {
   const char* fileName;  // "libvelmoport-ftdi.so", beside the port library
   SharedObjectRole role;
 };
+
+// The relay module in file, called title for people, which links library:
+// an installed Velmo has it from the package velmo-relays, a build of your
+// own needs the library's devPackage, and the module libraryPackage.
+#define VELMO_RELAY_MODULE(file, title, library, devPackage, libraryPackage)             \
+  LinesModule {                                                                          \
+    file, {                                                                              \
+      .name = title,                                                                     \
+      .ifMissing =                                                                       \
+          "For Velmo installed from its package, install the package velmo-relays of "   \
+          "the same version; for your own build, install " library                       \
+          "'s development files (sudo apt-get install " devPackage ") and build again.", \
+      .ifUnusable = "Replace it with the " file " of this version of Velmo.",            \
+      .ifNeedsLibrary = "Install " library " (sudo apt-get install " libraryPackage ")." \
+    }                                                                                    \
+  }
 
 // The path of fileName in the folder of the shared object that holds this
 // code (the port library's).

@@ -15,12 +15,8 @@ namespace {
 constexpr unsigned kPlainPort = 1883;
 constexpr unsigned kTlsPort = 8883;
 
-constexpr LinesModule kMqttModule{
-    "libvelmoport-mqtt.so",
-    {.name = "MQTT module",
-     .ifMissing = VELMO_RELAY_MODULE_MISSING("libmosquitto", "libmosquitto-dev"),
-     .ifUnusable = "Replace it with the libvelmoport-mqtt.so of this version of Velmo.",
-     .ifNeedsLibrary = "Install libmosquitto (sudo apt-get install libmosquitto1)."}};
+constexpr LinesModule kMqttModule = VELMO_RELAY_MODULE(
+    "libvelmoport-mqtt.so", "MQTT module", "libmosquitto", "libmosquitto-dev", "libmosquitto1");
 
 [[noreturn]] void refuse(const PortEnvironment& environment, const std::string& rule) {
   throw PortAccessError("VELMO_PORT=\"" + environment.port + "\" is not an MQTT target: " + rule +
